@@ -1,0 +1,69 @@
+#include "app/shell/startup.h"
+
+#include <cstdlib>
+
+#include "app/shell/app.h"
+#include "app/shell/main_window.h"
+#include "app/shell/window_placement.h"
+#include "platform/thread.h"
+#include "ui/atl_host.h"
+#include "ui/gdiplus_session.h"
+
+bool TakeSingleInstance()
+{
+    if (HANDLE other = ::OpenEventW(EVENT_ALL_ACCESS, FALSE, kInstanceEventName)) {
+        ::CloseHandle(other);
+        return false;
+    }
+    // Without the event the program still runs, just unprotected against a second copy.
+    app().instanceEvent.Reset(::CreateEventW(nullptr, FALSE, FALSE, kInstanceEventName));
+    return true;
+}
+
+void RunMessageLoop(HWND window)
+{
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!::IsDialogMessageW(window, &message)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+        if (!::IsWindow(window)) {
+            break;
+        }
+    }
+}
+
+int RunSorvik()
+{
+    CreateApp();
+    std::atexit(ReleaseApp);
+
+    WTWindow::SetModuleInstance(::GetModuleHandleW(nullptr));
+    WTWindow::ResetControlIds(500);
+    AtlHostInit();
+    StartGdiplus();
+
+    if (!TakeSingleInstance()) {
+        return 0;
+    }
+
+    platform::StartDetachedThread([] { app().lineListKey.Store(EmbeddedLineListKey()); });
+
+    ::WSAStartup(0x0002, &app().wsaData);
+
+    WTWindow::CreateOptions options;
+    options.title = kMainWindowTitle;
+    options.onCreated = OnMainWindowCreated;
+    options.left = CentredOffset(::GetSystemMetrics(SM_CXSCREEN), kMainWindowWidth);
+    options.top = CentredOffset(::GetSystemMetrics(SM_CYSCREEN), kMainWindowHeight);
+    options.width = kMainWindowWidth;
+    options.height = kMainWindowHeight;
+    options.visible = false;
+    options.className = kMainWindowClass;
+    HWND window = app().mainWindow.CreateAndRun(options);
+    if (window) {
+        RunMessageLoop(window);
+    }
+    return 0;
+}

@@ -1,0 +1,19 @@
+# Flags shared by every target of the project (not by third-party code).
+add_library(sorvik_flags INTERFACE)
+if(MSVC)
+  target_compile_options(sorvik_flags INTERFACE /W4 /utf-8 /execution-charset:.936 /permissive-)
+  target_compile_definitions(sorvik_flags INTERFACE _CRT_SECURE_NO_WARNINGS)
+else()
+  # Sources are UTF-8; the program's narrow texts are GBK bytes. GB18030 encodes every
+  # GBK character with the same bytes and also covers the odd symbol in system headers (<chrono>'s µ).
+  target_compile_options(sorvik_flags INTERFACE
+    -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
+    -finput-charset=UTF-8 -fexec-charset=GB18030)
+  if(SORVIK_WERROR)
+    target_compile_options(sorvik_flags INTERFACE -Werror)
+  endif()
+endif()
+if(WIN32)
+  target_compile_definitions(sorvik_flags INTERFACE
+    UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+endif()

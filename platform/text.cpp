@@ -1,0 +1,34 @@
+#include "platform/text.h"
+
+#include "platform/win.h"
+
+namespace platform {
+
+std::wstring Widen(std::string_view ansi)
+{
+    if (ansi.empty()) {
+        return {};
+    }
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) {
+        ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), out.data(), n);
+    }
+    return out;
+}
+
+std::string Narrow(std::wstring_view wide)
+{
+    if (wide.empty()) {
+        return {};
+    }
+    const int n = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                        nullptr);
+    std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0) {
+        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
+    }
+    return out;
+}
+
+} // namespace platform

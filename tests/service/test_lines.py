@@ -1,0 +1,160 @@
+"""Probe listeners, the PPTP login stand-in and line changes at run time."""
+
+import socket
+import time
+
+import pytest
+
+from svc_support import (KEY_FILE, PROBE_PORT, line_address, make_line, pptp_login,
+                         rc4, tcp_connect, wait_closed)
+
+
+def pptp_events(svc, count):
+    return [(e["address"], e["user"], e["result"]) for e in svc.wait_events("pptp", count)]
+
+
+class TestProbe:
+    def test_answering_line_accepts_and_silent_one_refuses(self, start_service):
+        lines = [make_line(1), make_line(2, answers=False)]
+        svc = start_service({"lines": lines})
+        sock = tcp_connect(line_address(1), PROBE_PORT)
+        assert wait_closed(sock)
+        sock.close()
+        with pytest.raises(ConnectionRefusedError):
+            tcp_connect(line_address(2), PROBE_PORT)
+        # The silent line still takes logins.
+        sock, answer = pptp_login(line_address(2), "user2", "pass2")
+        assert answer == b"OK\n"
+        sock.close()
+        assert svc.events("http") == []
+
+    def test_many_probes_in_a_row(self, start_service):
+        start_service({"lines": [make_line(1, probe_port=PROBE_PORT + 1)]})
+        for _ in range(20):
+            sock = tcp_connect(line_address(1), PROBE_PORT + 1)
+            assert wait_closed(sock)
+            sock.close()
+
+    def test_pptp_off_refuses(self, start_service):
+        start_service({"lines": [make_line(1, pptp=False)]})
+        with pytest.raises(ConnectionRefusedError):
+            tcp_connect(line_address(1), 1723)
+
+
+class TestPptp:
+    def test_login_ok_then_client_closes(self, start_service):
+        svc = start_service({"lines": [make_line(1, user="玩家一号", password="密码")]})
+        sock, answer = pptp_login(line_address(1), "玩家一号", "密码")
+        assert answer == b"OK\n"
+        assert not wait_closed(sock, 0.3)  # stays open while logged in
+        assert pptp_events(svc, 1) == [(line_address(1), "玩家一号", "ok")]
+        sock.close()
+        assert pptp_events(svc, 2) == [(line_address(1), "玩家一号", "ok"),
+                                       (line_address(1), "玩家一号", "closed")]
+
+    @pytest.mark.parametrize("user,password,reject", [
+        ("user1", "wrong", False),
+        ("someone", "pass1", False),
+        ("user1", "pass1", True),
+    ])
+    def test_login_refused_with_691(self, start_service, user, password, reject):
+        svc = start_service({"lines": [make_line(1, reject_login=reject)]})
+        sock, answer = pptp_login(line_address(1), user, password)
+        assert answer == b"ERR 691\n"
+        assert wait_closed(sock)
+        sock.close()
+        assert pptp_events(svc, 1) == [(line_address(1), user, "691")]
+
+    def test_credentials_belong_to_their_line(self, start_service):
+        start_service({"lines": [make_line(1), make_line(2)]})
+        sock, answer = pptp_login(line_address(2), "user1", "pass1")
+        assert answer == b"ERR 691\n"
+        sock.close()
+
+    def test_malformed_login_is_refused(self, start_service):
+        start_service({"lines": [make_line(1)]})
+        sock = tcp_connect(line_address(1), 1723)
+        sock.sendall(b"HELLO user1 pass1\n")
+        assert sock.recv(64) == b"ERR 691\n"
+        sock.close()
+
+    def test_drop_closes_sessions_on_one_address(self, start_service):
+        svc = start_service({"lines": [make_line(1), make_line(2)]})
+        a1, _ = pptp_login(line_address(1), "user1", "pass1")
+        a2, _ = pptp_login(line_address(1), "user1", "pass1")
+        b1, answer = pptp_login(line_address(2), "user2", "pass2")
+        assert answer == b"OK\n"
+        resp = svc.post_json(f"/_control/drop?address={line_address(1)}", {})
+        assert resp.status == 200
+        assert resp.json()["dropped"] == 2
+        assert wait_closed(a1) and wait_closed(a2)
+        assert not wait_closed(b1, 0.3)
+        results = [e[2] for e in pptp_events(svc, 5)]
+        assert results == ["ok", "ok", "ok", "dropped", "dropped"]
+        assert [e["address"] for e in svc.events("pptp")[3:]] == [line_address(1)] * 2
+        for s in (a1, a2, b1):
+            s.close()
+
+    def test_drop_without_address_is_refused(self, start_service):
+        svc = start_service({})
+        assert svc.post_json("/_control/drop", {}).status == 400
+
+    def test_silent_client_is_closed(self, start_service):
+        svc = start_service({"lines": [make_line(1)], "pptp_login_timeout": 0.4})
+        sock = tcp_connect(line_address(1), 1723)
+        start = time.monotonic()
+        assert wait_closed(sock, 3)
+        assert 0.3 < time.monotonic() - start < 2
+        sock.close()
+        assert pptp_events(svc, 1) == [(line_address(1), None, "closed")]
+
+
+class TestChangeConfig:
+    def test_new_lines_replace_old(self, start_service):
+        svc = start_service({"lines": [make_line(1), make_line(2)]})
+        new = [make_line(3, name="新线路", load="拥挤"), make_line(2, answers=False)]
+        resp = svc.post_json("/_control/config", {"lines": new})
+        assert resp.status == 200, resp.body
+        for n in (1, 2):
+            with pytest.raises(ConnectionRefusedError):
+                tcp_connect(line_address(n), PROBE_PORT)
+        with pytest.raises(ConnectionRefusedError):
+            tcp_connect(line_address(1), 1723)
+        sock = tcp_connect(line_address(3), PROBE_PORT)
+        assert wait_closed(sock)
+        sock.close()
+        text = rc4(KEY_FILE.read_bytes(), svc.get("/jsq/line/linelist.php").body).decode()
+        assert [r.split(";")[0] for r in text.split("\r\n")[:-1]] == ["新线路", "测试线路2"]
+
+    def test_session_survives_a_config_change(self, start_service):
+        svc = start_service({"lines": [make_line(1)]})
+        sock, _ = pptp_login(line_address(1), "user1", "pass1")
+        assert svc.post_json("/_control/config", {"lines": [make_line(1)]}).status == 200
+        assert not wait_closed(sock, 0.3)
+        assert svc.post_json(f"/_control/drop?address={line_address(1)}", {}).json() == \
+            {"ok": True, "dropped": 1}
+        assert wait_closed(sock)
+        sock.close()
+
+    def test_config_replaces_faults_and_notice(self, start_service):
+        svc = start_service({"faults": {"/jsq/beta.htm": [{"status": 404}]}})
+        svc.post_json("/_control/config", {"notice": {"version": "9.9"}})
+        resp = svc.get("/jsq/beta.htm")
+        assert resp.status == 200
+        assert b"version=9.9\r\n" in resp.body
+
+    @pytest.mark.parametrize("bad", [
+        {"lines": [make_line(5, address="10.0.0.1")]},
+        {"lines": [make_line(5), make_line(5)]},
+        {"lines": [make_line(5, probe_port="80")]},
+        {"linelist_body": "weird"},
+        {"unknown": 1},
+        [],
+    ])
+    def test_bad_config_is_refused_and_old_one_kept(self, start_service, bad):
+        svc = start_service({"lines": [make_line(1)]})
+        resp = svc.post_json("/_control/config", bad)
+        assert resp.status == 400
+        assert "error" in resp.json()
+        sock = tcp_connect(line_address(1), PROBE_PORT)
+        sock.close()

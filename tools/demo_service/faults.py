@@ -1,0 +1,98 @@
+"""One-shot misbehaviours queued per path, consumed one per request."""
+
+import collections
+import threading
+from dataclasses import dataclass
+from typing import Optional
+
+
+class FaultError(ValueError):
+    pass
+
+
+@dataclass(frozen=True)
+class Fault:
+    kind: str                 # "status" | "hang" | "garbage" | "close"
+    status: int = 0
+    body: Optional[str] = None
+    seconds: float = 0.0
+    size: int = 0
+
+
+def _is_number(value):
+    return isinstance(value, (int, float)) and not isinstance(value, bool)
+
+
+def parse_fault(raw):
+    if not isinstance(raw, dict):
+        raise FaultError(f"fault must be an object, got {raw!r}")
+    kinds = [k for k in ("status", "hang", "garbage", "close") if k in raw]
+    if len(kinds) != 1:
+        raise FaultError(f"fault needs exactly one of status/hang/garbage/close: {raw!r}")
+    allowed = {kinds[0]} | ({"body"} if kinds[0] == "status" else set())
+    extra = set(raw) - allowed
+    if extra:
+        raise FaultError(f"unknown fault keys {sorted(extra)} in {raw!r}")
+
+    kind = kinds[0]
+    value = raw[kind]
+    if kind == "status":
+        if not isinstance(value, int) or isinstance(value, bool) or not 200 <= value <= 599:
+            raise FaultError(f"fault status must be an int 200..599: {raw!r}")
+        body = raw.get("body")
+        if body is not None and not isinstance(body, str):
+            raise FaultError(f"fault body must be text: {raw!r}")
+        return Fault("status", status=value, body=body)
+    if kind == "hang":
+        if not _is_number(value) or value < 0:
+            raise FaultError(f"fault hang must be seconds >= 0: {raw!r}")
+        return Fault("hang", seconds=float(value))
+    if kind == "garbage":
+        if not isinstance(value, int) or isinstance(value, bool) or not 0 <= value <= 1 << 20:
+            raise FaultError(f"fault garbage must be a byte count: {raw!r}")
+        return Fault("garbage", size=value)
+    if value is not True:
+        raise FaultError(f"fault close must be true: {raw!r}")
+    return Fault("close")
+
+
+def parse_fault_map(raw):
+    """{path: [fault, ...]} -> {path: [Fault, ...]}"""
+    if raw is None:
+        return {}
+    if not isinstance(raw, dict):
+        raise FaultError("faults must be an object mapping a path to a list")
+    result = {}
+    for path, items in raw.items():
+        if not isinstance(path, str) or not path.startswith("/") or "?" in path:
+            raise FaultError(f"fault path must start with '/' and carry no query: {path!r}")
+        if not isinstance(items, list):
+            raise FaultError(f"faults for {path} must be a list")
+        result[path] = [parse_fault(item) for item in items]
+    return result
+
+
+class FaultQueues:
+    def __init__(self):
+        self._lock = threading.Lock()
+        self._queues = {}
+
+    def replace(self, mapping):
+        with self._lock:
+            self._queues = {p: collections.deque(f) for p, f in mapping.items() if f}
+
+    def extend(self, mapping):
+        with self._lock:
+            for path, faults in mapping.items():
+                self._queues.setdefault(path, collections.deque()).extend(faults)
+            return {p: len(q) for p, q in self._queues.items()}
+
+    def take(self, path):
+        with self._lock:
+            queue = self._queues.get(path)
+            if not queue:
+                return None
+            fault = queue.popleft()
+            if not queue:
+                del self._queues[path]
+            return fault

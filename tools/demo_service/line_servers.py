@@ -1,0 +1,289 @@
+"""Per-line listeners: the latency probe port and the PPTP login stand-in.
+
+Everything runs on one selector thread; other threads hand it commands
+through a queue and a wake-up socket, so no socket is shared across threads.
+"""
+
+import collections
+import errno
+import selectors
+import socket
+import sys
+import threading
+import time
+from concurrent.futures import Future
+from dataclasses import dataclass, field
+
+PPTP_PORT = 1723
+MAX_LOGIN_LINE = 4096
+CALL_TIMEOUT = 10.0
+
+
+class LineBindError(OSError):
+    pass
+
+
+@dataclass(eq=False)
+class _Session:
+    sock: socket.socket
+    line: object
+    deadline: float
+    buf: bytearray = field(default_factory=bytearray)
+    user: object = None
+    logged_in: bool = False
+
+
+def _bind_listener(address, port):
+    sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    try:
+        sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        sock.bind((address, port))
+        sock.listen(64)
+        sock.setblocking(False)
+    except PermissionError:
+        sock.close()
+        raise LineBindError(errno.EACCES,
+                            f"cannot listen on {address}:{port}: permission denied "
+                            f"(ports below 1024 need root)") from None
+    except OSError as exc:
+        sock.close()
+        raise LineBindError(exc.errno, f"cannot listen on {address}:{port}: {exc.strerror}") from None
+    return sock
+
+
+def _close(sock, graceful=True):
+    try:
+        if graceful:
+            sock.shutdown(socket.SHUT_RDWR)
+    except OSError:
+        pass
+    sock.close()
+
+
+class LineServers:
+    def __init__(self, recorder):
+        self._recorder = recorder
+        self._sel = selectors.DefaultSelector()
+        self._wake_r, self._wake_w = socket.socketpair()
+        self._wake_r.setblocking(False)
+        self._wake_w.setblocking(False)
+        self._sel.register(self._wake_r, selectors.EVENT_READ, ("wake", None))
+        self._cmds = collections.deque()
+        self._cmd_lock = threading.Lock()
+        self._listeners = []
+        self._sessions = {}
+        self._login_timeout = 10.0
+        self._thread = threading.Thread(target=self._run, name="line-servers", daemon=True)
+        self._stopped = False
+
+    # ---- called from other threads ----
+
+    def start(self):
+        self._thread.start()
+
+    def apply(self, lines, login_timeout):
+        """Re-create every listener to match lines; open sessions live on."""
+        return self._call("apply", list(lines), login_timeout)
+
+    def drop(self, address):
+        """Close every logged-in session on address; returns how many."""
+        return self._call("drop", address)
+
+    def listening(self):
+        return self._call("listening")
+
+    def stop(self):
+        if self._stopped:
+            return
+        self._stopped = True
+        if self._thread.is_alive():
+            try:
+                self._call("stop")
+            finally:
+                self._thread.join(CALL_TIMEOUT)
+        self._wake_w.close()
+
+    def _call(self, *cmd):
+        fut = Future()
+        with self._cmd_lock:
+            self._cmds.append((cmd, fut))
+        try:
+            self._wake_w.send(b"x")
+        except BlockingIOError:
+            pass  # a wake-up is already pending
+        return fut.result(CALL_TIMEOUT)
+
+    # ---- selector thread ----
+
+    def _run(self):
+        while True:
+            for key, _ in self._sel.select(self._select_timeout()):
+                kind, data = key.data
+                try:
+                    if kind == "wake":
+                        if not self._commands():
+                            return
+                    elif kind == "probe":
+                        self._accept_probe(key.fileobj)
+                    elif kind == "pptp":
+                        self._accept_pptp(key.fileobj, data)
+                    elif kind == "session":
+                        self._read_session(data)
+                except Exception as exc:  # keep serving the other lines
+                    print(f"service: line server error: {exc!r}", file=sys.stderr, flush=True)
+            self._expire_logins()
+
+    def _select_timeout(self):
+        pending = [s.deadline for s in self._sessions.values() if not s.logged_in]
+        if not pending:
+            return None
+        return max(0.0, min(pending) - time.monotonic())
+
+    def _commands(self):
+        try:
+            while self._wake_r.recv(512):
+                pass
+        except BlockingIOError:
+            pass
+        while True:
+            with self._cmd_lock:
+                if not self._cmds:
+                    return True
+                cmd, fut = self._cmds.popleft()
+            name = cmd[0]
+            try:
+                if name == "stop":
+                    self._shutdown()
+                    fut.set_result(None)
+                    return False
+                if name == "apply":
+                    fut.set_result(self._apply(cmd[1], cmd[2]))
+                elif name == "drop":
+                    fut.set_result(self._drop(cmd[1]))
+                elif name == "listening":
+                    fut.set_result([s.getsockname() for s in self._listeners])
+            except Exception as exc:
+                fut.set_exception(exc)
+
+    def _apply(self, lines, login_timeout):
+        self._login_timeout = login_timeout
+        self._close_listeners()
+        try:
+            for line in lines:
+                if line.answers:
+                    self._listen(line, line.probe_port, "probe")
+                if line.pptp:
+                    self._listen(line, PPTP_PORT, "pptp")
+        except LineBindError:
+            # Half a line set would be confusing; leave nothing listening.
+            self._close_listeners()
+            raise
+        return len(self._listeners)
+
+    def _listen(self, line, port, kind):
+        sock = _bind_listener(line.address, port)
+        self._listeners.append(sock)
+        self._sel.register(sock, selectors.EVENT_READ, (kind, line))
+
+    def _close_listeners(self):
+        for sock in self._listeners:
+            self._sel.unregister(sock)
+            sock.close()
+        self._listeners = []
+
+    def _accept_probe(self, listener):
+        while True:
+            try:
+                conn, _ = listener.accept()
+            except (BlockingIOError, InterruptedError):
+                return
+            except OSError:
+                return
+            conn.close()
+
+    def _accept_pptp(self, listener, line):
+        while True:
+            try:
+                conn, _ = listener.accept()
+            except (BlockingIOError, InterruptedError):
+                return
+            except OSError:
+                return
+            conn.setblocking(False)
+            session = _Session(conn, line, time.monotonic() + self._login_timeout)
+            self._sessions[conn] = session
+            self._sel.register(conn, selectors.EVENT_READ, ("session", session))
+
+    def _read_session(self, s):
+        try:
+            data = s.sock.recv(4096)
+        except (BlockingIOError, InterruptedError):
+            return
+        except OSError:
+            data = b""
+        if not data:
+            self._end(s, "closed")
+            return
+        if s.logged_in:
+            return  # nothing more is expected from a logged-in client
+        s.buf += data
+        if b"\n" not in s.buf:
+            if len(s.buf) > MAX_LOGIN_LINE:
+                self._refuse(s)
+            return
+        raw = bytes(s.buf.split(b"\n", 1)[0]).rstrip(b"\r")
+        parts = raw.decode("gbk", "replace").split("\t")
+        s.user = parts[1] if len(parts) > 1 else None
+        line = s.line
+        ok = (len(parts) == 3 and parts[0] == "LOGIN"
+              and parts[1] == line.user and parts[2] == line.password
+              and not line.reject_login)
+        if not ok:
+            self._refuse(s)
+            return
+        if not self._send(s, b"OK\n"):
+            self._end(s, "closed")
+            return
+        s.logged_in = True
+        self._record(s, "ok")
+
+    def _refuse(self, s):
+        self._send(s, b"ERR 691\n")
+        self._end(s, "691")
+
+    def _send(self, s, data):
+        try:
+            return s.sock.send(data) == len(data)
+        except OSError:
+            return False
+
+    def _end(self, s, result, record=True):
+        self._sel.unregister(s.sock)
+        del self._sessions[s.sock]
+        _close(s.sock)
+        if record:
+            self._record(s, result)
+
+    def _record(self, s, result):
+        self._recorder.record({"kind": "pptp", "address": s.line.address,
+                               "user": s.user, "result": result})
+
+    def _expire_logins(self):
+        now = time.monotonic()
+        for s in [s for s in self._sessions.values() if not s.logged_in and s.deadline <= now]:
+            self._end(s, "closed")
+
+    def _drop(self, address):
+        victims = [s for s in self._sessions.values()
+                   if s.logged_in and s.line.address == address]
+        for s in victims:
+            self._end(s, "dropped")
+        return len(victims)
+
+    def _shutdown(self):
+        self._close_listeners()
+        for s in list(self._sessions.values()):
+            self._end(s, "closed", record=False)
+        self._sel.unregister(self._wake_r)
+        self._wake_r.close()
+        self._sel.close()

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs what the build, the demo and the tests need on Debian 12.
+# Quick when everything is already there: it only asks dpkg.
+set -euo pipefail
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+
+packages=(
+  cmake make ninja-build g++ clang clang-format libclang-rt-14-dev
+  g++-mingw-w64-i686-posix mingw-w64-i686-dev
+  wine wine32:i386
+  xvfb xdotool x11-utils imagemagick
+  locales fonts-wqy-zenhei
+  googletest python3 python3-pytest python3-pil
+  zip unzip procps psmisc
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
+  $SUDO apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# Wine needs a Chinese locale so that the ANSI code page is 936 (GBK).
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
+  echo "setup: generating zh_CN.UTF-8"
+  $SUDO sed -i 's/^# *\(zh_CN\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen >/dev/null
+fi
