@@ -127,6 +127,7 @@ def main(argv=None):
     httpd.close_connections()
     httpd.server_close()
     server_thread.join(1.0)
+    lines.stop()
     recorder.close()
     return 0
 
