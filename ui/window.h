@@ -101,6 +101,7 @@ public:
                      UINT timeoutMs = 10000);
     bool RemoveTrayIcon();
     bool HasTrayIcon() const { return trayRecord_ != nullptr; }
+    const NOTIFYICONDATAW* TrayRecord() const { return trayRecord_.get(); } // for inspection
     static int TrayEventCode(UINT mouseMessage);
 
     // Basic events. Mouse coordinates: x unsigned, y signed; keys: 1 Ctrl, 2 Shift, 4 Alt.

@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# The one test command: installs what is missing, checks the format, then builds
+# and runs every layer through CTest:
+#   host      native unit tests of the Windows-free logic (+ the demo service's tests)
+#   asan      the same under AddressSanitizer + UndefinedBehaviorSanitizer
+#   fuzz      every libFuzzer target for a short, bounded time (clang)
+#   win       Windows tests under Wine, and the end-to-end tests of the real Sorvik.exe
+# Usage: tools/test.sh [host] [asan] [fuzz] [win]   (default: all)
+set -uo pipefail
+repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$repo"
+
+bash tools/setup.sh || { echo "test: setup failed" >&2; exit 1; }
+
+layers=("$@")
+[ ${#layers[@]} -gt 0 ] || layers=(format host asan fuzz win)
+jobs="$(nproc)"
+total_pass=0
+total_fail=0
+failed_layers=()
+
+note() { printf '\n=== %s ===\n' "$*"; }
+
+# Runs one CTest tree and adds its counts to the totals.
+run_ctest() {
+  local name="$1" dir="$2"; shift 2
+  local log="$dir/ctest-summary.log"
+  (cd "$dir" && ctest --output-on-failure --timeout 900 "$@") 2>&1 | tee "$log"
+  local line pass fail all
+  line="$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)"
+  if [ -z "$line" ]; then
+    failed_layers+=("$name(no result)")
+    return
+  fi
+  fail="$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")"
+  all="$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")"
+  pass=$((all - fail))
+  total_pass=$((total_pass + pass))
+  total_fail=$((total_fail + fail))
+  [ "$fail" -eq 0 ] || failed_layers+=("$name")
+}
+
+configure_and_build() {
+  local name="$1" dir="$2"; shift 2
+  if ! { cmake -S . -B "$dir" -G Ninja "$@" >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; false; }; } ||
+     ! cmake --build "$dir" -j "$jobs"; then
+    failed_layers+=("$name(build)")
+    total_fail=$((total_fail + 1))
+    return 1
+  fi
+}
+
+mkdir -p build
+for layer in "${layers[@]}"; do
+  case "$layer" in
+    format)
+      note "format"
+      if git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror; then
+        echo "format: clean"
+      else
+        failed_layers+=("format"); total_fail=$((total_fail + 1))
+      fi
+      ;;
+    host)
+      note "host unit tests"
+      configure_and_build host build/host -DCMAKE_BUILD_TYPE=Debug && run_ctest host build/host -j "$jobs"
+      ;;
+    asan)
+      note "host unit tests under ASan + UBSan"
+      san="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
+      configure_and_build asan build/host-asan -DCMAKE_BUILD_TYPE=Debug \
+        "-DCMAKE_CXX_FLAGS=$san" "-DCMAKE_EXE_LINKER_FLAGS=$san" -DSORVIK_SERVICE_TESTS=OFF &&
+        run_ctest asan build/host-asan -j "$jobs"
+      ;;
+    fuzz)
+      note "fuzzers"
+      CC=clang CXX=clang++ configure_and_build fuzz build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVIK_FUZZ=ON \
+        -DSORVIK_SERVICE_TESTS=OFF -DSORVIK_WERROR=OFF \
+        "-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined" &&
+        run_ctest fuzz build/fuzz -R '^fuzz\.' -j "$jobs"
+      ;;
+    win)
+      note "Windows tests and end-to-end tests under Wine"
+      bash tools/wine_bench.sh prefix
+      configure_and_build win build/win -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DSORVIK_SERVICE_HOST=127.0.0.1:18631 \
+        -DSORVIK_WEBSITE_URL=http://127.0.0.1:18631 -DSORVIK_FORUM_URL=http://127.0.0.1:18631 &&
+        run_ctest win build/win
+      ;;
+    *) echo "test: unknown layer $layer" >&2; exit 2 ;;
+  esac
+done
+
+bash tools/wine_bench.sh stop >/dev/null 2>&1 || true
+note "summary"
+[ ${#failed_layers[@]} -eq 0 ] || echo "failed: ${failed_layers[*]}"
+echo "Total: $total_pass passed, $total_fail failed"
+[ "$total_fail" -eq 0 ] && [ ${#failed_layers[@]} -eq 0 ]

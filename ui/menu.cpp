@@ -1,0 +1,57 @@
+#include "ui/menu.h"
+
+#include "platform/text.h"
+
+WTMenu::~WTMenu() { Destroy(); }
+
+bool WTMenu::CreatePopup()
+{
+    if (menu_) {
+        return false;
+    }
+    menu_ = ::CreatePopupMenu();
+    return menu_ != nullptr;
+}
+
+void WTMenu::Destroy()
+{
+    if (menu_) {
+        ::DestroyMenu(menu_);
+        menu_ = nullptr;
+    }
+}
+
+bool WTMenu::AppendItem(const std::string& text, UINT id)
+{
+    return ::AppendMenuW(menu_, MF_STRING, id, platform::Widen(text).c_str()) != FALSE;
+}
+
+bool WTMenu::AppendSeparator() { return ::AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr) != FALSE; }
+
+int WTMenu::ItemCount() const { return ::GetMenuItemCount(menu_); }
+
+int WTMenu::TrackPopup(int x, int y, HWND owner, UINT flags) const
+{
+    ::SetForegroundWindow(owner);
+    return static_cast<int>(::TrackPopupMenu(menu_, flags, x, y, 0, owner, nullptr));
+}
+
+bool WTMenu::SetItemState(UINT item, UINT state, bool byPosition) const
+{
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_STATE;
+    info.fState = state;
+    return ::SetMenuItemInfoW(menu_, item, byPosition ? TRUE : FALSE, &info) != FALSE;
+}
+
+UINT WTMenu::ItemState(UINT item, bool byPosition) const
+{
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_STATE;
+    if (!::GetMenuItemInfoW(menu_, item, byPosition ? TRUE : FALSE, &info)) {
+        return static_cast<UINT>(-1);
+    }
+    return info.fState;
+}

@@ -1,0 +1,117 @@
+#include "ui/thread_pool.h"
+
+#include <chrono>
+#include <thread>
+#include <utility>
+
+WTThreadPool::WTThreadPool()
+    : state_(std::make_shared<State>())
+{
+}
+
+WTThreadPool::~WTThreadPool() { Stop(0); }
+
+bool WTThreadPool::Start(int threadCount, int pauseMs)
+{
+    if (threadCount <= 0 || pauseMs < 0) {
+        return false;
+    }
+    std::uint64_t generation = 0;
+    {
+        std::lock_guard<std::mutex> guard(state_->lock);
+        if (state_->running) {
+            return false;
+        }
+        state_->running = true;
+        state_->pauseMs = pauseMs;
+        generation = ++state_->generation;
+    }
+    int started = 0;
+    for (int i = 0; i < threadCount; ++i) {
+        try {
+            std::thread(&WTThreadPool::WorkerLoop, state_, generation).detach();
+            ++started;
+        } catch (...) {
+            break; // out of threads: run with the workers we have
+        }
+    }
+    if (started == 0) {
+        std::lock_guard<std::mutex> guard(state_->lock);
+        state_->running = false;
+        return false;
+    }
+    return true;
+}
+
+bool WTThreadPool::Post(std::function<void()> call)
+{
+    if (!call) {
+        return false;
+    }
+    std::lock_guard<std::mutex> guard(state_->lock);
+    if (!state_->running) {
+        return false; // nobody would ever run it, and a waiter would wait for it forever
+    }
+    state_->queue.push_back(std::move(call));
+    return true;
+}
+
+void WTThreadPool::Stop(int waitMs)
+{
+    std::deque<std::function<void()>> dropped;
+    {
+        std::lock_guard<std::mutex> guard(state_->lock);
+        state_->running = false;
+        dropped.swap(state_->queue);
+    }
+    state_->stopSignal.notify_all();
+    dropped.clear(); // outside the lock: a dropped call's captures may do anything when released
+    if (waitMs > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
+    }
+}
+
+int WTThreadPool::BusyCount() const
+{
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->busy;
+}
+
+int WTThreadPool::QueueLength() const
+{
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return static_cast<int>(state_->queue.size());
+}
+
+int WTThreadPool::PendingCount() const
+{
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return static_cast<int>(state_->queue.size()) + state_->busy;
+}
+
+void WTThreadPool::WorkerLoop(const std::shared_ptr<State>& state, std::uint64_t generation) noexcept
+{
+    State& s = *state;
+    std::unique_lock<std::mutex> guard(s.lock);
+    while (s.running && s.generation == generation) {
+        std::function<void()> call;
+        if (!s.queue.empty()) {
+            call = std::move(s.queue.front());
+            s.queue.pop_front();
+            ++s.busy; // in the same locked step, so the call is never counted neither waiting nor running
+        }
+        if (call) {
+            guard.unlock();
+            try {
+                call();
+            } catch (...) {
+                // A failing call ends itself, not its worker.
+            }
+            call = nullptr; // release its captures before it stops counting as running
+            guard.lock();
+            --s.busy;
+        }
+        const std::chrono::milliseconds pause(s.pauseMs);
+        s.stopSignal.wait_for(guard, pause, [&] { return !s.running || s.generation != generation; });
+    }
+}
