@@ -27,7 +27,7 @@ std::string ProgramDirectory()
 std::vector<unsigned char> ReadWholeFile(const std::string& path)
 {
     UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return {};
     }
@@ -52,9 +52,9 @@ bool WriteWholeFile(const std::string& path, const std::vector<unsigned char>& b
         return false;
     }
     DWORD written = 0;
-    return bytes.empty() ||
-           (::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-            written == bytes.size());
+    return bytes.empty()
+        || (::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)
+            && written == bytes.size());
 }
 
 std::string ReadIniText(const std::string& path, const std::string& section, const std::string& key)
@@ -62,8 +62,8 @@ std::string ReadIniText(const std::string& path, const std::string& section, con
     // GetPrivateProfileString cuts silently; grow until the value fits.
     std::string buffer(1024, '\0');
     for (;;) {
-        const DWORD n = ::GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(),
-                                                   static_cast<DWORD>(buffer.size()), path.c_str());
+        const DWORD n = ::GetPrivateProfileStringA(
+            section.c_str(), key.c_str(), "", buffer.data(), static_cast<DWORD>(buffer.size()), path.c_str());
         if (n < buffer.size() - 1) {
             buffer.resize(n);
             return buffer;

@@ -9,17 +9,22 @@
 namespace platform {
 
 // Owns one handle-like value; Traits::Close releases it, Traits::Invalid() is the empty value.
-template <typename Traits>
-class Unique {
+template <typename Traits> class Unique {
 public:
     using Value = typename Traits::Value;
 
     Unique() = default;
-    explicit Unique(Value v) : value_(v) {}
+    explicit Unique(Value v)
+        : value_(v)
+    {
+    }
     ~Unique() { Reset(); }
     Unique(const Unique&) = delete;
     Unique& operator=(const Unique&) = delete;
-    Unique(Unique&& other) noexcept : value_(other.Release()) {}
+    Unique(Unique&& other) noexcept
+        : value_(other.Release())
+    {
+    }
     Unique& operator=(Unique&& other) noexcept
     {
         if (this != &other) {
@@ -53,8 +58,7 @@ struct FileHandleTraits {
     static Value Invalid() { return INVALID_HANDLE_VALUE; }
     static void Close(Value v) { ::CloseHandle(v); }
 };
-template <typename T>
-struct GdiObjectTraits {
+template <typename T> struct GdiObjectTraits {
     using Value = T;
     static Value Invalid() { return nullptr; }
     static void Close(Value v) { ::DeleteObject(v); }
@@ -94,7 +98,11 @@ using UniqueGlobal = Unique<GlobalMemoryTraits>;
 // A device context borrowed with GetDC, given back with ReleaseDC.
 class WindowDc {
 public:
-    explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
+    explicit WindowDc(HWND hwnd)
+        : hwnd_(hwnd)
+        , dc_(::GetDC(hwnd))
+    {
+    }
     ~WindowDc()
     {
         if (dc_) {
@@ -113,7 +121,11 @@ private:
 // Selects an object into a DC for the scope and puts the old one back.
 class SelectGuard {
 public:
-    SelectGuard(HDC dc, HGDIOBJ obj) : dc_(dc), old_(::SelectObject(dc, obj)) {}
+    SelectGuard(HDC dc, HGDIOBJ obj)
+        : dc_(dc)
+        , old_(::SelectObject(dc, obj))
+    {
+    }
     ~SelectGuard()
     {
         if (old_) {
@@ -129,19 +141,22 @@ private:
 };
 
 // Holds one COM reference.
-template <typename T>
-class ComPtr {
+template <typename T> class ComPtr {
 public:
     ComPtr() = default;
-    ComPtr(std::nullptr_t) {}
+    ComPtr(std::nullptr_t) { }
     ~ComPtr() { Reset(); }
-    ComPtr(const ComPtr& other) : p_(other.p_)
+    ComPtr(const ComPtr& other)
+        : p_(other.p_)
     {
         if (p_) {
             p_->AddRef();
         }
     }
-    ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+    ComPtr(ComPtr&& other) noexcept
+        : p_(std::exchange(other.p_, nullptr))
+    {
+    }
     ComPtr& operator=(ComPtr other) noexcept
     {
         std::swap(p_, other.p_);

@@ -24,8 +24,8 @@ inline constexpr size_t kMaxUserData = 200;
 inline constexpr size_t kMaxDnsSuffix = 256;
 inline constexpr size_t kMaxUserName = 256; // UNLEN
 inline constexpr size_t kMaxPassword = 256; // PWLEN
-inline constexpr size_t kMaxDomain = 15;    // DNLEN
-inline constexpr size_t kMaxPath = 260;     // MAX_PATH
+inline constexpr size_t kMaxDomain = 15; // DNLEN
+inline constexpr size_t kMaxPath = 260; // MAX_PATH
 
 struct RasConnTag;
 using HRASCONN = RasConnTag*;
@@ -263,11 +263,11 @@ extern "C" {
 DWORD WINAPI RasEnumConnectionsA(ras::RASCONNA* connections, LPDWORD bufferSize, LPDWORD count);
 DWORD WINAPI RasHangUpA(ras::HRASCONN connection);
 DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entryName, ras::RASENTRYA* entry, DWORD entrySize,
-                                    LPBYTE deviceInfo, DWORD deviceInfoSize);
-DWORD WINAPI RasSetCredentialsA(LPCSTR phonebook, LPCSTR entryName, ras::RASCREDENTIALSA* credentials,
-                                BOOL clearCredentials);
+    LPBYTE deviceInfo, DWORD deviceInfoSize);
+DWORD WINAPI RasSetCredentialsA(
+    LPCSTR phonebook, LPCSTR entryName, ras::RASCREDENTIALSA* credentials, BOOL clearCredentials);
 DWORD WINAPI RasDialA(ras::RASDIALEXTENSIONS* extensions, LPCSTR phonebook, ras::RASDIALPARAMSA* params,
-                      DWORD notifierType, LPVOID notifier, ras::HRASCONN* connection);
+    DWORD notifierType, LPVOID notifier, ras::HRASCONN* connection);
 DWORD WINAPI RasGetErrorStringA(UINT error, LPSTR buffer, DWORD bufferSize);
 
 } // extern "C"

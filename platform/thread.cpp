@@ -31,9 +31,6 @@ UniqueHandle StartThread(std::function<void()> body)
     return UniqueHandle(h);
 }
 
-bool StartDetachedThread(std::function<void()> body)
-{
-    return static_cast<bool>(StartThread(std::move(body)));
-}
+bool StartDetachedThread(std::function<void()> body) { return static_cast<bool>(StartThread(std::move(body))); }
 
 } // namespace platform

@@ -14,8 +14,7 @@ struct AtlFunctions {
     AtlUnadviseFn unadvise = nullptr;
 };
 
-template <typename Fn>
-Fn Lookup(HMODULE module, const char* name)
+template <typename Fn> Fn Lookup(HMODULE module, const char* name)
 {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
 }

@@ -9,13 +9,15 @@
 #include <utility>
 #include <vector>
 
-template <typename Value>
-class WTHashTable {
+template <typename Value> class WTHashTable {
 public:
     using Key = std::intptr_t;
     static constexpr std::size_t kDefaultCapacity = 997;
 
-    explicit WTHashTable(std::size_t initialCapacity = kDefaultCapacity) : initialCapacity_(initialCapacity) {}
+    explicit WTHashTable(std::size_t initialCapacity = kDefaultCapacity)
+        : initialCapacity_(initialCapacity)
+    {
+    }
 
     // Stores a new entry; false only for the reserved key 0.
     bool Set(Key key, Value value, int extra = 0)
@@ -95,8 +97,7 @@ public:
         return static_cast<std::size_t>(magnitude % buckets_.size());
     }
 
-    template <typename Fn>
-    void ForEach(Fn&& fn) const
+    template <typename Fn> void ForEach(Fn&& fn) const
     {
         for (const Bucket& b : buckets_) {
             if (b.key != 0) {

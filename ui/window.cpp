@@ -24,10 +24,7 @@ Registry& Tables()
     return registry;
 }
 
-WTWindow::MessageHook HookFor(HWND hwnd)
-{
-    return Tables().hooks.Get(reinterpret_cast<intptr_t>(hwnd));
-}
+WTWindow::MessageHook HookFor(HWND hwnd) { return Tables().hooks.Get(reinterpret_cast<intptr_t>(hwnd)); }
 
 void RegisterClassOnce(const std::wstring& name, WNDPROC proc)
 {
@@ -106,21 +103,20 @@ void WTWindow::SetMessageHook(HWND hwnd, MessageHook hook)
 
 void WTWindow::RemoveMessageHook(HWND hwnd)
 {
-    while (Tables().hooks.Remove(reinterpret_cast<intptr_t>(hwnd))) {
-    }
+    while (Tables().hooks.Remove(reinterpret_cast<intptr_t>(hwnd))) { }
 }
 
 // ---------------------------------------------------------------------------
 // Creation and attachment
 
 HWND WTWindow::CreateChild(HWND parent, DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
-                           int x, int y, int width, int height, HMENU menuOrId, void* param)
+    int x, int y, int width, int height, HMENU menuOrId, void* param)
 {
     if (hwnd_) {
         return nullptr;
     }
-    HWND hwnd = ::CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menuOrId,
-                                  ModuleInstance(), param);
+    HWND hwnd = ::CreateWindowExW(
+        exStyle, className, title, style, x, y, width, height, parent, menuOrId, ModuleInstance(), param);
     if (!hwnd) {
         return nullptr;
     }
@@ -194,8 +190,7 @@ HWND WTWindow::CreateTopLevel(const CreateOptions& options, HWND owner)
 {
     BackgroundColor(::GetSysColor(COLOR_BTNFACE), false);
     HWND hwnd = CreateChild(owner, options.exStyle, options.className.c_str(), options.title.c_str(),
-                            options.style | WS_CLIPSIBLINGS, options.left, options.top, options.width, options.height,
-                            nullptr);
+        options.style | WS_CLIPSIBLINGS, options.left, options.top, options.width, options.height, nullptr);
     if (hwnd && owner) {
         for (WPARAM kind : {ICON_SMALL, ICON_BIG}) {
             LRESULT icon = ::SendMessageW(owner, WM_GETICON, kind, 0);
@@ -215,7 +210,7 @@ HWND WTWindow::CreateAndRun(const CreateOptions& options)
     if (!owner && !options.showInTaskbar) {
         // An owned window gets no taskbar button; the owner itself is never shown.
         hiddenOwner = ::CreateWindowExW(0, options.className.c_str(), L"ShowTaskbar", 0, 0, 0, 250, 110, nullptr,
-                                        nullptr, ModuleInstance(), nullptr);
+            nullptr, ModuleInstance(), nullptr);
         owner = hiddenOwner;
     }
 
@@ -304,8 +299,8 @@ LRESULT WTWindow::DispatchInput(const std::function<LRESULT(int, int, int)>& han
     if (!handler) {
         return 0;
     }
-    return handler(static_cast<int>(LOWORD(lParam)), static_cast<int>(static_cast<short>(HIWORD(lParam))),
-                   CurrentKeyState());
+    return handler(
+        static_cast<int>(LOWORD(lParam)), static_cast<int>(static_cast<short>(HIWORD(lParam))), CurrentKeyState());
 }
 
 LRESULT WTWindow::Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -444,8 +439,8 @@ LRESULT WTWindow::Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         // Tooltip text requests go to the window itself, not to the tooltip control.
         WTWindow* target = copy.code == static_cast<UINT>(TTN_GETDISPINFOW) ? this : FromHandle(copy.hwndFrom);
         if (target) {
-            if (LRESULT r = target->OnReflectedNotify(hwnd, copy.hwndFrom, static_cast<int>(copy.code), copy.idFrom,
-                                                      header)) {
+            if (LRESULT r
+                = target->OnReflectedNotify(hwnd, copy.hwndFrom, static_cast<int>(copy.code), copy.idFrom, header)) {
                 return r;
             }
         }
@@ -605,7 +600,7 @@ LRESULT WTWindow::OnReflectedNotify(HWND, HWND, int, UINT_PTR, NMHDR*) { return 
 LRESULT WTWindow::OnReflectedColor(HWND, HDC) { return 0; }
 LRESULT WTWindow::OnReflectedScroll(int, int, HWND) { return 0; }
 LRESULT WTWindow::OnReflectedDrawItem(WPARAM, LPARAM) { return 0; }
-void WTWindow::OnResizeHook(int, int) {}
+void WTWindow::OnResizeHook(int, int) { }
 
 LRESULT WTWindow::OnEraseBackground(HDC dc)
 {
@@ -657,8 +652,7 @@ void WTWindow::PaintBackground(HDC dc, const RECT& area)
         ::BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, memory.Get(), 0, 0, SRCCOPY);
     } else {
         const RECT client = ClientRect();
-        ::StretchBlt(dc, 0, 0, client.right, client.bottom, memory.Get(), 0, 0, info.bmWidth, info.bmHeight,
-                     SRCCOPY);
+        ::StretchBlt(dc, 0, 0, client.right, client.bottom, memory.Get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
     }
 }
 
@@ -678,8 +672,8 @@ void ChangeLong(HWND hwnd, int index, LONG add, LONG remove)
 {
     const LONG value = ::GetWindowLongW(hwnd, index);
     ::SetWindowLongW(hwnd, index, (value | add) & ~remove);
-    ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                   SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    ::SetWindowPos(
+        hwnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 } // namespace
 
@@ -762,7 +756,7 @@ void WTWindow::WindowState(int state) const
         const int width = rc.right - rc.left;
         const int height = rc.bottom - rc.top;
         ::SetWindowPos(hwnd_, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                       (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+            (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
         break;
     }
     default:
@@ -823,8 +817,7 @@ namespace {
 constexpr UINT kTrayRecordSize = 936; // the version-2 layout, understood by every shell since 2000
 constexpr UINT kTrayFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 
-template <size_t N>
-void CopyCut(wchar_t (&field)[N], const std::wstring& text)
+template <size_t N> void CopyCut(wchar_t (&field)[N], const std::wstring& text)
 {
     const size_t n = text.size() < N - 1 ? text.size() : N - 1;
     text.copy(field, n);

@@ -52,7 +52,7 @@ public:
     // Creation and attachment.
     HWND CreateAndRun(const CreateOptions& options);
     HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style, int x,
-                     int y, int width, int height, HMENU menuOrId, void* param = nullptr);
+        int y, int width, int height, HMENU menuOrId, void* param = nullptr);
     bool Attach(HWND hwnd);
 
     // Plain window operations; on an object without a window they fail like the system call.
@@ -98,7 +98,7 @@ public:
     bool SetTrayTip(const std::wstring& tip);
     bool SetTrayIcon(HICON icon);
     bool ShowBalloon(const std::wstring& text, const std::wstring& title = std::wstring(), DWORD iconType = NIIF_INFO,
-                     UINT timeoutMs = 10000);
+        UINT timeoutMs = 10000);
     bool RemoveTrayIcon();
     bool HasTrayIcon() const { return trayRecord_ != nullptr; }
     const NOTIFYICONDATAW* TrayRecord() const { return trayRecord_.get(); } // for inspection

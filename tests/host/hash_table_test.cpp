@@ -48,8 +48,8 @@ TEST(HashTable, RemovalKeepsEntriesThatCollidedPastTheRemovedBucket)
 {
     Table t;
     t.Set(3, 30);
-    t.Set(1000, 31);  // collides with 3, placed one bucket further
-    t.Set(4, 40);     // its home is now taken by 1000, placed after it
+    t.Set(1000, 31); // collides with 3, placed one bucket further
+    t.Set(4, 40); // its home is now taken by 1000, placed after it
     ASSERT_TRUE(t.Remove(3));
     EXPECT_EQ(t.Get(1000), 31);
     EXPECT_EQ(t.Get(4), 40);
@@ -62,9 +62,9 @@ TEST(HashTable, RemovalKeepsEntriesThatCollidedPastTheRemovedBucket)
 TEST(HashTable, RemovalAtTheLastBucketWrapsToTheFirst)
 {
     Table t;
-    t.Set(996, 1);   // last bucket
-    t.Set(1993, 2);  // same home, wraps to bucket 0
-    t.Set(997, 3);   // home bucket 0, pushed to bucket 1
+    t.Set(996, 1); // last bucket
+    t.Set(1993, 2); // same home, wraps to bucket 0
+    t.Set(997, 3); // home bucket 0, pushed to bucket 1
     ASSERT_TRUE(t.Remove(996));
     EXPECT_EQ(t.Get(1993), 2);
     EXPECT_EQ(t.Get(997), 3);

@@ -28,10 +28,7 @@ TEST(ThemeColor, NonNumericPartsCountAsZero)
     EXPECT_EQ(ParseThemeColor("12px,3.9,4e2,5"), 0x0C030405u);
 }
 
-TEST(ThemeColor, BlanksBeforeNumbersAreSkipped)
-{
-    EXPECT_EQ(ParseThemeColor(" 255, 16 ,\t32,64"), 0xFF102040u);
-}
+TEST(ThemeColor, BlanksBeforeNumbersAreSkipped) { EXPECT_EQ(ParseThemeColor(" 255, 16 ,\t32,64"), 0xFF102040u); }
 
 TEST(ThemeColor, FieldsBeyondTheFourthAreIgnored)
 {

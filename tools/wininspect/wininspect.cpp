@@ -16,8 +16,8 @@ std::string Utf8(const std::wstring& text)
     if (text.empty()) {
         return {};
     }
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                        nullptr);
+    const int n
+        = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(n), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
     return out;
@@ -45,8 +45,8 @@ void Emit(const std::string& line)
 {
     DWORD written = 0;
     std::string withEnd = line + "\n";
-    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), withEnd.data(), static_cast<DWORD>(withEnd.size()), &written,
-                nullptr);
+    ::WriteFile(
+        ::GetStdHandle(STD_OUTPUT_HANDLE), withEnd.data(), static_cast<DWORD>(withEnd.size()), &written, nullptr);
 }
 
 std::wstring WindowText(HWND hwnd)
@@ -73,17 +73,16 @@ BOOL CALLBACK ReportWindow(HWND hwnd, LPARAM)
     ::GetWindowThreadProcessId(hwnd, &pid);
     char buf[512];
     std::snprintf(buf, sizeof(buf),
-                  "\"hwnd\": %lu, \"pid\": %lu, \"x\": %ld, \"y\": %ld, \"width\": %ld, \"height\": %ld, "
-                  "\"client_width\": %ld, \"client_height\": %ld, \"style\": %lu, \"exstyle\": %lu, "
-                  "\"visible\": %s, \"enabled\": %s, \"owner\": %lu",
-                  static_cast<unsigned long>(reinterpret_cast<uintptr_t>(hwnd)), static_cast<unsigned long>(pid),
-                  rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, client.right, client.bottom,
-                  static_cast<unsigned long>(::GetWindowLongW(hwnd, GWL_STYLE)),
-                  static_cast<unsigned long>(::GetWindowLongW(hwnd, GWL_EXSTYLE)),
-                  ::IsWindowVisible(hwnd) ? "true" : "false", ::IsWindowEnabled(hwnd) ? "true" : "false",
-                  static_cast<unsigned long>(reinterpret_cast<uintptr_t>(::GetWindow(hwnd, GW_OWNER))));
-    Emit("{\"title\": " + JsonText(WindowText(hwnd)) + ", \"class\": " + JsonText(ClassName(hwnd)) + ", " + buf +
-         "}");
+        "\"hwnd\": %lu, \"pid\": %lu, \"x\": %ld, \"y\": %ld, \"width\": %ld, \"height\": %ld, "
+        "\"client_width\": %ld, \"client_height\": %ld, \"style\": %lu, \"exstyle\": %lu, "
+        "\"visible\": %s, \"enabled\": %s, \"owner\": %lu",
+        static_cast<unsigned long>(reinterpret_cast<uintptr_t>(hwnd)), static_cast<unsigned long>(pid), rc.left, rc.top,
+        rc.right - rc.left, rc.bottom - rc.top, client.right, client.bottom,
+        static_cast<unsigned long>(::GetWindowLongW(hwnd, GWL_STYLE)),
+        static_cast<unsigned long>(::GetWindowLongW(hwnd, GWL_EXSTYLE)), ::IsWindowVisible(hwnd) ? "true" : "false",
+        ::IsWindowEnabled(hwnd) ? "true" : "false",
+        static_cast<unsigned long>(reinterpret_cast<uintptr_t>(::GetWindow(hwnd, GW_OWNER))));
+    Emit("{\"title\": " + JsonText(WindowText(hwnd)) + ", \"class\": " + JsonText(ClassName(hwnd)) + ", " + buf + "}");
     return TRUE;
 }
 
