@@ -81,7 +81,10 @@ bench_run() {
 
 bench_screenshot() {
   bench_display >/dev/null
-  import -display "$DISPLAY" -window root "$1"
+  # Only the Wine desktop, not the rest of the larger virtual screen.
+  local crop=()
+  [ -f "$BENCH_STATE/desktop" ] && crop=(-crop "$(cat "$BENCH_STATE/desktop")+0+0" +repage)
+  import -display "$DISPLAY" -window root "${crop[@]}" "$1"
 }
 
 bench_click() {

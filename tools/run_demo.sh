@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# The demo: builds Sorvik.exe for the bundled demo service, starts that service
+# and the program under Wine. With a display the Wine desktop appears there;
+# without one a virtual display is used and a screenshot is saved every few
+# seconds into the folder printed at start. Everything started here ends when
+# the program exits or on Ctrl-C.
+#   SORVIK_DEMO_SCREEN=WxH   size of the Wine desktop (default 1366x768)
+#   SORVIK_DEMO_SHOTS=DIR    where screenshots go (default build/demo/screens)
+#   SORVIK_DEMO_SECONDS=N    end the demo after N seconds (default: when the program exits)
+set -euo pipefail
+repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$repo"
+
+bash tools/setup.sh
+screen="${SORVIK_DEMO_SCREEN:-1366x768}"
+demo="$repo/build/demo"
+shots="${SORVIK_DEMO_SHOTS:-$demo/screens}"
+mkdir -p "$demo"
+
+echo "demo: building"
+cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+  -DSORVIK_SERVICE_HOST=127.0.0.1:18631 -DSORVIK_WEBSITE_URL=http://127.0.0.1:18631 \
+  -DSORVIK_FORUM_URL=http://127.0.0.1:18631 >"$demo/configure.log"
+cmake --build build/win -j "$(nproc)" --target Sorvik rasapi32 >"$demo/build.log" || {
+  cat "$demo/build.log"; exit 1; }
+
+# A fresh copy beside which the program writes its files, as after unpacking.
+app="$demo/Sorvik"
+rm -rf "$app"
+mkdir -p "$app"
+cp build/win/bin/Sorvik.exe "$app/"
+[ -f build/win/bin/rasapi32.dll ] && cp build/win/bin/rasapi32.dll "$app/"
+cp -r build/win/bin/theme "$app/"
+
+pids=()
+cleanup() {
+  trap - EXIT INT TERM
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  bash tools/wine_bench.sh kill >/dev/null 2>&1 || true
+  [ -n "${started_display:-}" ] && bash tools/wine_bench.sh stop >/dev/null 2>&1 || true
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  echo "demo: stopped"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+  unset DISPLAY
+  started_display=1
+fi
+export DISPLAY="$(bash tools/wine_bench.sh display)"
+bash tools/wine_bench.sh prefix
+bash tools/wine_bench.sh desktop "$screen"
+
+echo "demo: starting the demo service on 127.0.0.1:18631 (log: $demo/service.log)"
+/usr/bin/python3 tools/demo_service/service.py --config tools/demo_service/demo.json \
+  --record-dir "$demo/records" >"$demo/service.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do grep -q '^READY' "$demo/service.log" 2>/dev/null && break; sleep 0.1; done
+grep -q '^READY' "$demo/service.log" || { echo "demo: the service did not start:"; cat "$demo/service.log"; exit 1; }
+
+if [ -n "${started_display:-}" ]; then
+  mkdir -p "$shots"
+  echo "demo: no display here; screenshots every 5 s go to $shots"
+  ( while true; do bash tools/wine_bench.sh screenshot "$shots/$(date +%H%M%S).png" || true; sleep 5; done ) &
+  pids+=($!)
+fi
+
+echo "demo: starting Sorvik.exe (Wine desktop $screen on $DISPLAY)"
+(cd "$app" && bash "$repo/tools/wine_bench.sh" run "$app/Sorvik.exe") &
+program=$!
+if [ -n "${SORVIK_DEMO_SECONDS:-}" ]; then
+  ( sleep "$SORVIK_DEMO_SECONDS"; kill "$program" 2>/dev/null; bash "$repo/tools/wine_bench.sh" kill ) &
+  pids+=($!)
+fi
+wait "$program" || true
+echo "demo: Sorvik.exe has exited"
