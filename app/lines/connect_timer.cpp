@@ -1,0 +1,61 @@
+#include "app/lines/connect_timer.h"
+
+#include "platform/win.h"
+
+namespace {
+
+// Owns one socket.
+class Socket {
+public:
+    Socket()
+        : s_(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP))
+    {
+    }
+    ~Socket()
+    {
+        if (s_ != INVALID_SOCKET) {
+            ::closesocket(s_);
+        }
+    }
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+    SOCKET Get() const { return s_; }
+
+private:
+    SOCKET s_;
+};
+
+} // namespace
+
+int MeasureConnectTime(const std::string& address, int port, int timeoutMs)
+{
+    Socket sock;
+    if (sock.Get() == INVALID_SOCKET) {
+        return -1;
+    }
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = ::htons(static_cast<u_short>(static_cast<unsigned>(port) % 65536u));
+    to.sin_addr.s_addr = ::inet_addr(address.c_str()); // no name resolution: lines are dotted IPv4
+
+    u_long nonBlocking = 1;
+    ::ioctlsocket(sock.Get(), FIONBIO, &nonBlocking);
+
+    fd_set readSet;
+    fd_set writeSet;
+    fd_set errorSet;
+    FD_ZERO(&readSet);
+    FD_ZERO(&writeSet);
+    FD_ZERO(&errorSet);
+    FD_SET(sock.Get(), &writeSet);
+    timeval wait{timeoutMs / 1000, 0};
+
+    const DWORD start = ::GetTickCount();
+    ::connect(sock.Get(), reinterpret_cast<const sockaddr*>(&to), sizeof(to));
+    const int ready = ::select(static_cast<int>(sock.Get()), &readSet, &writeSet, &errorSet, &wait);
+    if (ready != 1) {
+        return -1;
+    }
+    // Unsigned subtraction stays right across a wrap of the tick counter.
+    return static_cast<int>(::GetTickCount() - start);
+}
