@@ -1,9 +1,12 @@
 #include "platform/thread.h"
 
+#include <atomic>
 #include <memory>
 
 namespace platform {
 namespace {
+
+std::atomic<int> liveThreads{0};
 
 DWORD WINAPI ThreadEntry(void* param)
 {
@@ -13,6 +16,8 @@ DWORD WINAPI ThreadEntry(void* param)
     } catch (...) {
         // Nothing sensible to report from a worker; the caller sees the missing result.
     }
+    body.reset();
+    --liveThreads;
     return 0;
 }
 
@@ -24,12 +29,16 @@ UniqueHandle StartThread(std::function<void()> body)
     if (!heapBody) {
         return UniqueHandle();
     }
+    ++liveThreads;
     HANDLE h = ::CreateThread(nullptr, 0, ThreadEntry, heapBody, 0, nullptr);
     if (!h) {
+        --liveThreads;
         delete heapBody;
     }
     return UniqueHandle(h);
 }
+
+int LiveThreadCount() { return liveThreads.load(); }
 
 bool StartDetachedThread(std::function<void()> body) { return static_cast<bool>(StartThread(std::move(body))); }
 

@@ -14,4 +14,8 @@ UniqueHandle StartThread(std::function<void()> body);
 // Starts `body` on a new thread that nobody waits for.
 bool StartDetachedThread(std::function<void()> body);
 
+// Threads started here that have not ended yet; the process waits for them before
+// it frees the objects they use.
+int LiveThreadCount();
+
 } // namespace platform

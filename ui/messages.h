@@ -17,8 +17,12 @@ inline constexpr UINT MsgAccelStopped = 1027;
 inline constexpr UINT MsgUpdateRequired = 1028;
 inline constexpr UINT MsgVpnConnected = 0x2000;
 inline constexpr UINT MsgVpnDisconnected = 0x2001;
-// Application: posted to `notifyLabel` to write a latency cell on the UI thread.
-inline constexpr UINT MsgSetLatencyCell = 0x2002;
+// Application: posted to `notifyLabel` so that only the UI thread writes the list view
+// (a worker holding listLock must never wait for the UI thread). wParam = lineIndex.
+inline constexpr UINT MsgLineRowAdded = 0x2002;
+inline constexpr UINT MsgLineLatency = 0x2003;
+// Application: a connect that could not even start dialling; shown like a failed dial.
+inline constexpr UINT MsgVpnDialFailed = 0x2004;
 
 // Application: sent by the notice check to the pop-up's browser window to load the notice page.
 inline constexpr UINT MsgLoadNoticePage = 1025;

@@ -514,7 +514,9 @@ LRESULT WTWindow::DefaultProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
     }
     if (message == WM_CLOSE) {
-        if (onCloseQuery && onCloseQuery()) {
+        // A copy: closing may detach the window, which clears the handler mid-call.
+        const auto closeQuery = onCloseQuery;
+        if (closeQuery && closeQuery()) {
             return 1;
         }
         ::DestroyWindow(hwnd);

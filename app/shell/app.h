@@ -4,17 +4,117 @@
 
 #include "platform/win.h"
 
+#include <atomic>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
 
+#include "app/lines/line.h"
 #include "app/lines/line_list_key.h"
+#include "platform/critical_section.h"
 #include "platform/handles.h"
+#include "platform/ras_api.h"
+#include "ui/button.h"
+#include "ui/image_box.h"
+#include "ui/label.h"
+#include "ui/list_view.h"
+#include "ui/menu.h"
+#include "ui/skin_window.h"
+#include "ui/text_label.h"
+#include "ui/theme.h"
+#include "ui/thread_pool.h"
+#include "ui/timer.h"
+#include "ui/web_browser.h"
 #include "ui/window.h"
 
+// What the notice file said; written once by the notice check, read by the UI thread.
+struct NoticeValues {
+    int noticeInterval = 0; // milliseconds between re-showings of the pop-up, 0 = once
+    std::string noticePageUrl;
+    std::string popupUrl;
+    std::string noticeMessage;
+    std::string noticeLinkText;
+    std::string noticeLinkUrl;
+    std::string downloadUrl;
+};
+
 struct App {
+    WTTheme theme;
     WSADATA wsaData{};
     WTWindow mainWindow;
     platform::UniqueHandle instanceEvent;
     LineListKey lineListKey;
+    WTMenu trayMenu;
+    WTWindow popupWindow;
+    WTSkinWindow mainSkin;
+    WTThreadPool threadPool;
+    WTLabel notifyLabel;
+    WTImageList loadImages;
+    // Guards lineList and the rows of lineListView. Only the UI thread touches the
+    // view; workers change lineList under this lock and post the view update.
+    platform::CriticalSection listLock;
+    WTListView lineListView;
+
+    // The main window's drawn elements, in the order they are added to mainSkin.
+    WTImageBox logoImage;
+    WTButton noticeCloseButton;
+    WTButton noticeLinkButton;
+    WTTextLabel noticeText;
+    WTImageBox cornerImage;
+    WTImageBox newVersionImage;
+    WTButton downloadButton;
+    WTButton closeButton;
+    WTButton minimizeButton;
+    WTButton oneClickButton;
+    WTButton customButton;
+    WTTextLabel versionText;
+    WTButton websiteButton;
+    WTButton forumButton;
+    WTButton returnButton;
+    WTTextLabel selectionText;
+    WTTextLabel resultText;
+    WTTextLabel statusText;
+    WTButton accelerateButton;
+    WTButton refreshListButton;
+    WTButton refreshSpeedButton;
+    WTImageBox resultImage;
+    WTButton disconnectButton;
+    WTButton backButton;
+
+    std::vector<std::string> fontNames;
+    LineList lineList; // guarded by listLock
+    WTTimer showTimer;
+    WTTimer riseTimer;
+    WTTimer countdownTimer;
+    WTWindow confirmWindow;
+    WTSkinWindow confirmSkin;
+    WTWebBrowser popupBrowser;
+    WTLabel countdownLabel;
+    WTTextLabel confirmText;
+    WTButton confirmExitButton;
+    WTButton confirmCancelButton;
+
+    // Connection state shared with the dial notifier, the reports and the stop worker.
+    std::atomic<ras::HRASCONN> CurrentConnection{nullptr};
+    std::mutex statusLock; // guards LastStatusText
+    std::string LastStatusText;
+    std::atomic<int> currentLine{0};
+
+    // UI thread only.
+    bool isExiting = false;
+    bool exitConfirmed = false;
+    int popupSeconds = 0;
+    int taskbarHeight = 0;
+    platform::UniqueFont listFont;
+
+    std::mutex noticeLock; // guards notice
+    NoticeValues notice;
+
+    // The watcher of the running speed test; cancelled by a flag, never killed.
+    std::shared_ptr<std::atomic<bool>> speedTestCancel;
+    platform::UniqueHandle speedTestWatcher;
+    platform::UniqueHandle listFetchThread;
 };
 
 // The one instance; valid between CreateApp and ReleaseApp.

@@ -1,12 +1,356 @@
 #include "app/shell/main_window.h"
 
-#include "app/shell/app.h"
+#include <commctrl.h>
+#include <shellapi.h>
 
-void OnMainWindowCreated(HWND)
+#include "app/lines/accelerate.h"
+#include "app/lines/line_list.h"
+#include "app/lines/speed_test.h"
+#include "app/notice/notice_check.h"
+#include "app/notice/notice_popup.h"
+#include "app/notice/notice_rules.h"
+#include "app/shell/app.h"
+#include "app/shell/exit.h"
+#include "app/shell/notify_messages.h"
+#include "app/shell/theme_pictures.h"
+#include "app/shell/tray.h"
+#include "app/vpn/reports.h"
+#include "service_config.h"
+#include "platform/text.h"
+#include "platform/thread.h"
+#include "ui/messages.h"
+#include "ui/text_measure.h"
+
+namespace {
+
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
+constexpr int kTitleStrip = 70;
+constexpr Gdiplus::ARGB kNoFill = 0x00FFFFFF; // white at alpha 0: the state pictures do the work
+constexpr Gdiplus::ARGB kWhiteText = 0xFFFFFFFF;
+constexpr UINT kClick = WTElement::kClick;
+constexpr UINT kEnter = WTElement::kMouseEnter;
+constexpr UINT kLeave = WTElement::kMouseLeave;
+
+// Coordinates are computed in double precision and truncated toward zero.
+int Trunc(double value) { return static_cast<int>(value); }
+
+void Bind(WTElement& element, UINT code, std::function<void()> action)
 {
-    WTWindow& window = app().mainWindow;
-    window.RemoveStyle(WS_MAXIMIZEBOX);
-    window.RemoveStyle(WS_THICKFRAME);
-    window.RemoveStyle(WS_CAPTION);
-    window.Visible(true);
+    element.AddEventBinding(code, [action = std::move(action)](WPARAM, LPARAM) {
+        action();
+        return 1;
+    });
+}
+
+void BindHandCursor(WTElement& element)
+{
+    Bind(element, kEnter, [] { app().mainWindow.Cursor(::LoadCursorW(nullptr, IDC_HAND)); });
+    Bind(element, kLeave, [] { app().mainWindow.Cursor(::LoadCursorW(nullptr, IDC_ARROW)); });
+}
+
+void NoFills(WTButton& button)
+{
+    button.UsualColor(kNoFill, false);
+    button.LightColor(kNoFill, false);
+    button.DownColor(kNoFill, false);
+}
+
+void ThemeFills(WTButton& button)
+{
+    const WTTheme& theme = app().theme;
+    button.UsualColor(theme.ButtonUsualColor(), false);
+    button.LightColor(theme.ButtonLightColor(), false);
+    button.DownColor(theme.ButtonDownColor(), false);
+}
+
+void Font(WTElement& element, float size)
+{
+    WTFontRecord font;
+    font.face = "微软雅黑";
+    font.size = size;
+    element.Font(font, false);
+}
+
+void Add(WTElement& element, bool visible)
+{
+    element.Visible(visible, false);
+    app().mainSkin.AddElement(element);
+}
+
+// A button whose picture file holds its three states as a strip.
+void StripButton(WTButton& button, const char* file, PictureLayout layout, double left, double top, bool visible)
+{
+    const StatePictures pictures = LoadStatePictures(file, layout);
+    button.Initialise("", Trunc(left), Trunc(top), pictures.stateWidth, pictures.stateHeight);
+    button.UsualPicture(pictures.usual, false);
+    button.LightPicture(pictures.light, false);
+    button.DownPicture(pictures.down, false);
+    NoFills(button);
+    Add(button, visible);
+}
+
+// A button showing one picture in every state, inside a margin of `margin` pixels.
+void WholeButton(WTButton& button, const char* file, double left, double top, int margin, bool themeFills, bool visible)
+{
+    const std::vector<unsigned char> picture = LoadThemePicture(file);
+    const SIZE size = PictureSize(picture);
+    button.Initialise("", Trunc(left), Trunc(top), size.cx + margin, size.cy + margin);
+    button.UsualPicture(picture, false);
+    button.LightPicture(picture, false);
+    button.DownPicture(picture, false);
+    if (themeFills) {
+        ThemeFills(button);
+    } else {
+        NoFills(button);
+    }
+    Add(button, visible);
+}
+
+void PictureBox(WTImageBox& box, const char* file, double left, double top, bool visible)
+{
+    std::vector<unsigned char> picture = LoadThemePicture(file);
+    const SIZE size = PictureSize(picture);
+    box.Initialise("", Trunc(left), Trunc(top), size.cx, size.cy);
+    box.Picture(std::move(picture), false);
+    Add(box, visible);
+}
+
+void TextLabel(WTTextLabel& label, const char* text, int left, int top, int width, int height, float fontSize,
+    bool alignNear, bool visible)
+{
+    label.Initialise(text, left, top, width, height);
+    Font(label, fontSize);
+    label.TextColor(kWhiteText, false);
+    if (alignNear) {
+        label.HorizontalAlignment(0, false);
+    }
+    Add(label, visible);
+}
+
+// Picture-box widths for formulas that use the picture's natural width.
+double CentredLeft(const char* file) { return (kWidth - PictureSize(LoadThemePicture(file)).cx) / 2.0; }
+
+void BuildElements()
+{
+    App& a = app();
+    PictureBox(a.logoImage, "logo.png", 10, 10, true);
+
+    {
+        const StatePictures close2 = LoadStatePictures("close2.png", PictureLayout::Strip3H);
+        StripButton(a.noticeCloseButton, "close2.png", PictureLayout::Strip3H, kWidth - close2.stateWidth - 6.0,
+            kTitleStrip + (30.0 - close2.stateHeight) / 2.0 + 1.0, false);
+        Bind(a.noticeCloseButton, kClick, [] { ShowNoticeBar(false); });
+    }
+
+    a.noticeLinkButton.Initialise("", 300, kTitleStrip + 1, 100, 30);
+    NoFills(a.noticeLinkButton);
+    Font(a.noticeLinkButton, 10);
+    a.noticeLinkButton.HorizontalAlignment(0, false);
+    BindHandCursor(a.noticeLinkButton);
+    Bind(a.noticeLinkButton, kClick, [] { OpenWebAddress(NoticeSnapshot().noticeLinkUrl); });
+    Add(a.noticeLinkButton, false);
+
+    a.noticeText.Initialise("", 0, kTitleStrip + 1, kWidth, 30);
+    Font(a.noticeText, 10);
+    a.noticeText.TextColor(0xFF505050, false);
+    a.noticeText.BackgroundColor(0xC8FFFFFF, false);
+    a.noticeText.HorizontalAlignment(0, false);
+    Add(a.noticeText, false);
+
+    {
+        const SIZE corner = PictureSize(LoadThemePicture("wjses.png"));
+        PictureBox(a.cornerImage, "wjses.png", kWidth - corner.cx - 10.0, kHeight - corner.cy - 10.0, true);
+    }
+    PictureBox(a.newVersionImage, "newVersion.png", CentredLeft("newVersion.png"), 200, false);
+
+    StripButton(a.downloadButton, "download.png", PictureLayout::Strip3V, CentredLeft("download.png"), 320, false);
+    Bind(a.downloadButton, kClick, DownloadAndQuit);
+
+    {
+        const StatePictures close = LoadStatePictures("close.png", PictureLayout::Strip3H);
+        StripButton(a.closeButton, "close.png", PictureLayout::Strip3H, kWidth - close.stateWidth - 10.0, 22, true);
+        Bind(a.closeButton, kClick, [] { app().mainWindow.Send(WM_CLOSE); });
+        const StatePictures small = LoadStatePictures("small.png", PictureLayout::Strip3H);
+        StripButton(a.minimizeButton, "small.png", PictureLayout::Strip3H,
+            a.closeButton.Left() - static_cast<double>(small.stateWidth) - 16.0, 22, true);
+        Bind(a.minimizeButton, kClick, [] {
+            app().mainWindow.WindowState(1);
+            app().mainWindow.Visible(false);
+        });
+    }
+
+    StripButton(a.oneClickButton, "yjjs.png", PictureLayout::Strip3V, CentredLeft("yjjs.png"), 250, true);
+    Bind(a.oneClickButton, kClick, OneClickAccelerate);
+    WholeButton(a.customButton, "zdyjs.png", CentredLeft("zdyjs.png"),
+        a.oneClickButton.Top() + a.oneClickButton.Height() + 20.0, 16, true, true);
+    Bind(a.customButton, kClick, ShowCustomPanel);
+
+    TextLabel(a.versionText, "当前版本：1.5", 12, 572, 110, 24, 10, true, true);
+    WholeButton(
+        a.websiteButton, "website.png", a.versionText.Left() + a.versionText.Width() + 50.0, 576, 0, false, true);
+    Bind(a.websiteButton, kClick, OpenWebsite);
+    BindHandCursor(a.websiteButton);
+    WholeButton(
+        a.forumButton, "exchange.png", a.websiteButton.Left() + a.websiteButton.Width() + 30.0, 576, 0, false, true);
+    Bind(a.forumButton, kClick, OpenForum);
+    BindHandCursor(a.forumButton);
+
+    WholeButton(a.returnButton, "return.png", 10, 110, 6, true, false);
+    Bind(a.returnButton, kClick, LeaveCustomPanel);
+
+    const RECT list = a.lineListView.RectInParent();
+    const int belowList = list.bottom + 10;
+    TextLabel(a.selectionText, "当前选择：无", list.left, belowList, 280, 24, 12, true, false);
+    TextLabel(a.resultText, "", 0, 240, kWidth, 24, 12, false, false);
+    TextLabel(a.statusText, "状态：无", a.selectionText.Left() + a.selectionText.Width() + 4, belowList, 200, 24, 12,
+        true, false);
+
+    const double buttonsTop = a.selectionText.Top() + a.selectionText.Height();
+    WholeButton(a.accelerateButton, "ljjs.png", a.selectionText.Left(), buttonsTop + 8, 6, true, false);
+    a.accelerateButton.Enabled(false, false);
+    Bind(a.accelerateButton, kClick, AccelerateSelected);
+    WholeButton(a.refreshListButton, "refreshList.png", a.accelerateButton.Left() + a.accelerateButton.Width() + 70.0,
+        buttonsTop + 12, 6, true, false);
+    Bind(a.refreshListButton, kClick, [] {
+        app().refreshListButton.Enabled(false);
+        app().refreshSpeedButton.Enabled(false);
+        RefreshLineList();
+    });
+    WholeButton(a.refreshSpeedButton, "refreshSpeed.png",
+        a.refreshListButton.Left() + a.refreshListButton.Width() + 60.0, buttonsTop + 12, 6, true, false);
+    Bind(a.refreshSpeedButton, kClick, RetestSpeed);
+
+    a.resultImage.Initialise("", 0, 0, 0, 0);
+    Add(a.resultImage, false);
+    WholeButton(a.disconnectButton, "disconnected.png", CentredLeft("disconnected.png"), 300, 6, true, false);
+    Bind(a.disconnectButton, kClick, StopAcceleration);
+    WholeButton(a.backButton, "btnReturn.png", CentredLeft("btnReturn.png"), 300, 6, true, false);
+    Bind(a.backButton, kClick, BackFromResult);
+}
+
+int CALLBACK CollectFontName(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM names)
+{
+    reinterpret_cast<std::vector<std::string>*>(names)->push_back(font->lfFaceName);
+    return 1;
+}
+
+HFONT CreateListFont(const std::wstring& face, int height)
+{
+    return ::CreateFontW(height, 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str());
+}
+
+void ChooseListFont()
+{
+    App& a = app();
+    a.fontNames.clear();
+    {
+        platform::WindowDc screen(nullptr);
+        ::EnumFontsA(screen.Get(), nullptr, CollectFontName, reinterpret_cast<LPARAM>(&a.fontNames));
+    }
+    const std::string preferred = "微软雅黑";
+    const bool found = std::any_of(a.fontNames.begin(), a.fontNames.end(),
+        [&](const std::string& name) { return name.find(preferred) != std::string::npos; });
+    if (found) {
+        a.listFont.Reset(CreateListFont(L"微软雅黑", 22));
+    } else {
+        LOGFONTW gui{};
+        ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(gui), &gui);
+        a.listFont.Reset(CreateListFont(gui.lfFaceName, 18));
+    }
+    a.lineListView.SetFont(a.listFont.Get());
+}
+
+void BuildControls(HWND hwnd)
+{
+    App& a = app();
+    a.notifyLabel.Create(hwnd, "标签", SS_NOTIFY, 0, 0);
+    a.notifyLabel.Visible(false);
+    WTWindow::SetMessageHook(a.notifyLabel.Handle(), OnNotifyMessage);
+
+    a.loadImages.Create(60, 20, ILC_COLOR32, 3, false);
+    for (const char* file : {"burden1.bmp", "burden2.bmp", "burden3.bmp"}) {
+        a.loadImages.AddFromFile(a.theme.Directory() + file, 0);
+    }
+
+    a.lineListView.Create(hwnd, 0, 150, 120, 500, 300);
+    a.lineListView.Visible(false);
+    a.lineListView.SetImageList(a.loadImages.Handle());
+    ChooseListFont();
+    a.lineListView.onClick = [](int item, UINT) { OnLineSelected(item); };
+    a.lineListView.AddStyle(LVS_REPORT | LVS_SINGLESEL);
+    a.lineListView.AddExtendedStyle(LVS_EX_FULLROWSELECT);
+    a.lineListView.RemoveStyle(LVS_SHOWSELALWAYS);
+    a.lineListView.InsertColumn("", 0);
+    a.lineListView.InsertColumn("线路名称", 250);
+    a.lineListView.InsertColumn("延时（毫秒）", 130);
+    a.lineListView.InsertColumn("负载", 60);
+
+    BuildElements();
+}
+
+} // namespace
+
+void OpenWebAddress(const std::string& url)
+{
+    // Addresses may come from the service over plain HTTP: hand the shell web pages only.
+    if (!IsWebAddress(url)) {
+        return;
+    }
+    ::ShellExecuteA(nullptr, "open", url.c_str(), "", "", SW_HIDE);
+}
+
+void OpenWebsite() { OpenWebAddress(build_config::kWebsiteUrl); }
+
+void OpenForum() { OpenWebAddress(std::string(build_config::kForumUrl) + "/forum-277-1.html"); }
+
+void ShowNoticeBar(bool show, const std::optional<std::string>& message, const std::optional<std::string>& linkText)
+{
+    App& a = app();
+    if (message) {
+        a.noticeText.Text("  " + *message);
+    }
+    if (linkText) {
+        a.noticeLinkButton.Caption(*linkText);
+    }
+    a.noticeText.Visible(show);
+    a.noticeLinkButton.Visible(show);
+    a.noticeCloseButton.Visible(show);
+    if (!show) {
+        return;
+    }
+    const RECT label = a.noticeText.Rect();
+    const double textRight = MeasureTextRight(a.noticeText.Text(), a.noticeText.Font(), label);
+    a.noticeLinkButton.Left(Trunc(textRight));
+    const RECT unbounded{0, 0, kWidth, kHeight};
+    const double linkWidth = MeasureTextWidth(a.noticeLinkButton.Caption(), a.noticeLinkButton.Font(), unbounded);
+    a.noticeLinkButton.Width(Trunc(linkWidth + 10.0));
+}
+
+void OnMainWindowCreated(HWND hwnd)
+{
+    App& a = app();
+    a.mainWindow.onCloseQuery = OnMainWindowCloseQuery;
+    a.mainWindow.RemoveStyle(WS_MAXIMIZEBOX);
+    a.mainWindow.RemoveStyle(WS_THICKFRAME);
+    a.mainWindow.RemoveStyle(WS_CAPTION);
+    HICON icon = ::LoadIconW(WTWindow::ModuleInstance(), MAKEINTRESOURCEW(250));
+    a.mainWindow.Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+
+    SetUpTray();
+    CreateNoticePopup();
+
+    a.mainSkin.Attach(hwnd);
+    a.mainSkin.TitleHeight(kTitleStrip);
+    a.mainSkin.BackgroundColor(a.theme.BackgroundColor());
+    a.mainSkin.BackgroundPicture(a.theme.BackgroundPicture());
+    a.mainSkin.TitleColor(a.theme.TitleColor());
+
+    BuildControls(hwnd);
+    a.mainWindow.Visible(true);
+
+    StartNoticeCheck();
+    a.threadPool.Start(5, 10);
+    RefreshLineList();
 }

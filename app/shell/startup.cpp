@@ -5,6 +5,7 @@
 #include "app/shell/app.h"
 #include "app/shell/main_window.h"
 #include "app/shell/window_placement.h"
+#include "platform/files.h"
 #include "platform/thread.h"
 #include "ui/atl_host.h"
 #include "ui/gdiplus_session.h"
@@ -49,6 +50,7 @@ int RunSorvik()
     }
 
     platform::StartDetachedThread([] { app().lineListKey.Store(EmbeddedLineListKey()); });
+    app().theme.Load(platform::ProgramDirectory());
 
     ::WSAStartup(0x0002, &app().wsaData);
 

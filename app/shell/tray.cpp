@@ -1,0 +1,96 @@
+#include "app/shell/tray.h"
+
+#include "app/lines/accelerate.h"
+#include "app/shell/app.h"
+#include "app/shell/main_window.h"
+
+namespace {
+
+void ShowMainWindow()
+{
+    app().mainWindow.Visible(true);
+    app().mainWindow.WindowState(0);
+}
+
+// Menu commands 2 to 4 run only while the button they stand for is enabled.
+void RunIfEnabled(const WTButton& button, void (*command)())
+{
+    if (!button.Enabled()) {
+        return;
+    }
+    ShowMainWindow();
+    command();
+}
+
+void RunMenuCommand(int command)
+{
+    App& a = app();
+    switch (command) {
+    case kTrayOpen:
+        ShowMainWindow();
+        break;
+    case kTrayOneClick:
+        RunIfEnabled(a.oneClickButton, OneClickAccelerate);
+        break;
+    case kTrayCustom:
+        RunIfEnabled(a.customButton, ShowCustomPanel);
+        break;
+    case kTrayStop:
+        RunIfEnabled(a.disconnectButton, StopAcceleration);
+        break;
+    case kTrayWebsite:
+        OpenWebsite();
+        break;
+    case kTrayForum:
+        OpenForum();
+        break;
+    case kTrayExit:
+        a.mainWindow.Send(WM_CLOSE);
+        break;
+    default:
+        break; // dismissed
+    }
+}
+
+} // namespace
+
+void SetUpTray()
+{
+    App& a = app();
+    HICON icon = ::LoadIconW(WTWindow::ModuleInstance(), MAKEINTRESOURCEW(250));
+    a.mainWindow.AddTrayIcon(icon, L"Sorvik加速器");
+    a.trayMenu.CreatePopup();
+    a.trayMenu.AppendItem("打开Sorvik加速器", kTrayOpen);
+    a.trayMenu.AppendSeparator();
+    a.trayMenu.AppendItem("一键加速", kTrayOneClick);
+    a.trayMenu.AppendItem("自定义加速", kTrayCustom);
+    a.trayMenu.AppendItem("停止加速", kTrayStop);
+    SetTrayItemEnabled(kTrayStop, false);
+    a.trayMenu.AppendSeparator();
+    a.trayMenu.AppendItem("官方网站", kTrayWebsite);
+    a.trayMenu.AppendItem("反馈交流", kTrayForum);
+    a.trayMenu.AppendSeparator();
+    a.trayMenu.AppendItem("退出", kTrayExit);
+    a.mainWindow.onTrayEvent = OnTrayEvent;
+}
+
+void OnTrayEvent(int code)
+{
+    if (code == 1) {
+        ShowMainWindow();
+        return;
+    }
+    if (code != 2) {
+        return;
+    }
+    POINT cursor{};
+    if (!::GetCursorPos(&cursor)) {
+        cursor = POINT{0, 0};
+    }
+    RunMenuCommand(app().trayMenu.TrackPopup(cursor.x, cursor.y, app().mainWindow.Handle(), TPM_RETURNCMD));
+}
+
+void SetTrayItemEnabled(int commandId, bool enabled)
+{
+    app().trayMenu.SetItemState(static_cast<UINT>(commandId), enabled ? MFS_ENABLED : MFS_GRAYED);
+}

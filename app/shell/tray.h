@@ -1,0 +1,17 @@
+// The notification-area icon and its menu.
+#pragma once
+
+enum TrayCommand {
+    kTrayOpen = 1,
+    kTrayOneClick = 2,
+    kTrayCustom = 3,
+    kTrayStop = 4,
+    kTrayWebsite = 5,
+    kTrayForum = 6,
+    kTrayExit = 7,
+};
+
+void SetUpTray();
+void OnTrayEvent(int code);
+// Greys or enables one menu command.
+void SetTrayItemEnabled(int commandId, bool enabled);

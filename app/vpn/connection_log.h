@@ -1,0 +1,8 @@
+// "/log.log" beside the program: rewritten at each connect, one line per dial notification.
+#pragma once
+
+#include <string>
+
+std::string LogPath();
+void ResetLog();
+void AppendLog(const std::string& text);
