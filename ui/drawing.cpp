@@ -21,23 +21,21 @@ bool WTRecordStatus(Gdiplus::Status status)
 
 Gdiplus::ARGB ColorRefToArgb(COLORREF color, BYTE alpha)
 {
-    return static_cast<Gdiplus::ARGB>(alpha) << 24 | static_cast<Gdiplus::ARGB>(GetRValue(color)) << 16 |
-           static_cast<Gdiplus::ARGB>(GetGValue(color)) << 8 | GetBValue(color);
+    return static_cast<Gdiplus::ARGB>(alpha) << 24 | static_cast<Gdiplus::ARGB>(GetRValue(color)) << 16
+        | static_cast<Gdiplus::ARGB>(GetGValue(color)) << 8 | GetBValue(color);
 }
 
-COLORREF ArgbToColorRef(Gdiplus::ARGB color)
-{
-    return RGB((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF);
-}
+COLORREF ArgbToColorRef(Gdiplus::ARGB color) { return RGB((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF); }
 
-bool WTAlphaBlend(HDC destination, const RECT& destinationRect, HDC source, const RECT& sourceRect, BYTE alpha,
-                  bool perPixelAlpha)
+bool WTAlphaBlend(
+    HDC destination, const RECT& destinationRect, HDC source, const RECT& sourceRect, BYTE alpha, bool perPixelAlpha)
 {
     BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, static_cast<BYTE>(perPixelAlpha ? AC_SRC_ALPHA : 0)};
     return ::AlphaBlend(destination, destinationRect.left, destinationRect.top,
-                        destinationRect.right - destinationRect.left, destinationRect.bottom - destinationRect.top,
-                        source, sourceRect.left, sourceRect.top, sourceRect.right - sourceRect.left,
-                        sourceRect.bottom - sourceRect.top, blend) != FALSE;
+               destinationRect.right - destinationRect.left, destinationRect.bottom - destinationRect.top, source,
+               sourceRect.left, sourceRect.top, sourceRect.right - sourceRect.left, sourceRect.bottom - sourceRect.top,
+               blend)
+        != FALSE;
 }
 
 void ApplyDrawQuality(Gdiplus::Graphics& graphics)
@@ -50,8 +48,8 @@ void ApplyDrawQuality(Gdiplus::Graphics& graphics)
 
 int WTFontRecord::StyleBits() const
 {
-    return (bold ? Gdiplus::FontStyleBold : 0) | (italic ? Gdiplus::FontStyleItalic : 0) |
-           (underline ? Gdiplus::FontStyleUnderline : 0) | (strikeout ? Gdiplus::FontStyleStrikeout : 0);
+    return (bold ? Gdiplus::FontStyleBold : 0) | (italic ? Gdiplus::FontStyleItalic : 0)
+        | (underline ? Gdiplus::FontStyleUnderline : 0) | (strikeout ? Gdiplus::FontStyleStrikeout : 0);
 }
 
 std::unique_ptr<Gdiplus::Font> CreateGdiplusFont(const WTFontRecord& record)
@@ -62,8 +60,8 @@ std::unique_ptr<Gdiplus::Font> CreateGdiplusFont(const WTFontRecord& record)
     if (family.GetLastStatus() == Gdiplus::Ok) {
         font = std::make_unique<Gdiplus::Font>(&family, record.size, record.StyleBits(), Gdiplus::UnitPoint);
     } else {
-        font = std::make_unique<Gdiplus::Font>(Gdiplus::FontFamily::GenericSansSerif(), record.size,
-                                               record.StyleBits(), Gdiplus::UnitPoint);
+        font = std::make_unique<Gdiplus::Font>(
+            Gdiplus::FontFamily::GenericSansSerif(), record.size, record.StyleBits(), Gdiplus::UnitPoint);
     }
     if (!WTRecordStatus(font->GetLastStatus())) {
         font.reset();

@@ -17,8 +17,8 @@ Gdiplus::ARGB ColorRefToArgb(COLORREF color, BYTE alpha = 255);
 COLORREF ArgbToColorRef(Gdiplus::ARGB color);
 
 // AlphaBlend with a constant alpha, optionally honouring the source's per-pixel alpha.
-bool WTAlphaBlend(HDC destination, const RECT& destinationRect, HDC source, const RECT& sourceRect,
-                  BYTE alpha = 255, bool perPixelAlpha = false);
+bool WTAlphaBlend(HDC destination, const RECT& destinationRect, HDC source, const RECT& sourceRect, BYTE alpha = 255,
+    bool perPixelAlpha = false);
 
 // The quality every drawn element asks for before drawing.
 void ApplyDrawQuality(Gdiplus::Graphics& graphics);

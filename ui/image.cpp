@@ -74,6 +74,16 @@ GUID WTImage::RawFormat() const
     return format;
 }
 
+void WTPicture::Set(std::vector<unsigned char> bytes)
+{
+    bytes_ = std::move(bytes);
+    if (bytes_.empty()) {
+        image_.Dispose();
+    } else {
+        image_.LoadFromBytes(bytes_);
+    }
+}
+
 bool FindImageEncoder(const GUID& format, CLSID* encoder)
 {
     UINT count = 0;
@@ -126,8 +136,8 @@ std::vector<unsigned char> EncodeImage(Gdiplus::Image& image, const GUID& format
     return bytes;
 }
 
-std::vector<unsigned char> CutStatePicture(const std::vector<unsigned char>& bytes, PictureLayout layout,
-                                           PictureState state)
+std::vector<unsigned char> CutStatePicture(
+    const std::vector<unsigned char>& bytes, PictureLayout layout, PictureState state)
 {
     if (layout == PictureLayout::Whole) {
         return bytes;

@@ -39,6 +39,19 @@ private:
     platform::ComPtr<IStream> stream_;
 };
 
+// Encoded picture bytes together with their decoded picture, decoded once when set.
+class WTPicture {
+public:
+    const std::vector<unsigned char>& Bytes() const { return bytes_; }
+    // Bytes that do not decode are kept but draw nothing.
+    void Set(std::vector<unsigned char> bytes);
+    const WTImage& Image() const { return image_; }
+
+private:
+    std::vector<unsigned char> bytes_;
+    WTImage image_;
+};
+
 // The encoder for an image format GUID (ImageFormatPNG, ...).
 bool FindImageEncoder(const GUID& format, CLSID* encoder);
 
@@ -49,12 +62,12 @@ std::vector<unsigned char> EncodeImage(Gdiplus::Image& image, const GUID& format
 enum class PictureLayout {
     Strip3H, // side by side, each a third of the width
     Strip3V, // stacked, each a third of the height
-    Whole,   // one picture for all states
+    Whole, // one picture for all states
 };
 
 enum class PictureState { Usual = 0, Light = 1, Down = 2 };
 
 // The state's part of a picture strip as a picture of its own, encoded like the source.
 // A whole picture comes back unchanged; undecodable bytes or a strip too small give empty bytes.
-std::vector<unsigned char> CutStatePicture(const std::vector<unsigned char>& bytes, PictureLayout layout,
-                                           PictureState state);
+std::vector<unsigned char> CutStatePicture(
+    const std::vector<unsigned char>& bytes, PictureLayout layout, PictureState state);

@@ -54,7 +54,7 @@ public:
     std::string CellText(int row, int column = 0) const;
     bool CellText(int row, int column, const std::string& text) const;
     int CellImage(int row, int column = 0) const;
-    bool CellImage(int row, int column, int image = -1) const;
+    bool CellImage(int row, int column, int image) const; // -1: no image
     // -1 without a state image, else 0 unchecked / 1 checked.
     int CheckState(int row) const;
     bool CheckState(int row, int state) const;

@@ -36,8 +36,8 @@ std::optional<std::uint32_t> ParseThemeColor(std::string_view text)
     std::size_t start = 0;
     for (;;) {
         const std::size_t comma = text.find(',', start);
-        const std::string_view part =
-            text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+        const std::string_view part
+            = text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
         if (fields < parts.size()) {
             parts[fields] = ColorPart(part);
         }

@@ -11,6 +11,11 @@ namespace {
 // DWebBrowserEvents2, the browser's outgoing event interface.
 constexpr GUID kBrowserEventsIid = {0x34A715A0, 0x6587, 0x11D0, {0x92, 0x4A, 0x00, 0x20, 0xAF, 0xC7, 0xAC, 0x4D}};
 
+// The host window's text names the control to create. The browser's ProgID text
+// ("Shell_Explorer.1") only works through a URL fallback of Microsoft's ATL that
+// other ATL implementations lack; the WebBrowser class id is understood by all.
+constexpr wchar_t kBrowserControl[] = L"{8856F961-340A-11D0-A96B-00C04FD705A2}";
+
 constexpr DISPID kStatusTextChange = 102;
 constexpr DISPID kProgressChange = 108;
 constexpr DISPID kTitleChange = 113;
@@ -199,7 +204,7 @@ bool WTWebBrowser::Create(
         return false;
     }
     const int id = NextControlId();
-    if (!CreateChild(parent, exStyle, L"AtlAxWin", L"Shell_Explorer.1", WS_CHILD | WS_VISIBLE | extraStyle, x, y, width,
+    if (!CreateChild(parent, exStyle, L"AtlAxWin", kBrowserControl, WS_CHILD | WS_VISIBLE | extraStyle, x, y, width,
             height, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)))) {
         return false;
     }

@@ -1,5 +1,5 @@
-// WTWebBrowser: the system web browser control ("Shell_Explorer.1") hosted in
-// an ATL "AtlAxWin" child window, driven through its IDispatch by member name,
+// WTWebBrowser: the system web browser control hosted in an ATL "AtlAxWin"
+// child window, driven through its IDispatch by member name,
 // with its DWebBrowserEvents2 turned into typed events. Texts are GBK.
 #pragma once
 

@@ -312,6 +312,13 @@ LRESULT WTWindow::Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         return previous ? ::CallWindowProcW(previous, hwnd, message, wParam, lParam)
                         : ::DefWindowProcW(hwnd, message, wParam, lParam);
     }
+    case WM_DESTROY: {
+        const LRESULT r = CallPrevious(hwnd, message, wParam, lParam);
+        // A control that puts its original procedure back on WM_DESTROY (Wine's ATL host
+        // does) unhooks ours; hook in again so WM_NCDESTROY still detaches the object.
+        Subclass();
+        return r;
+    }
     case WM_LBUTTONDOWN:
         if (LRESULT r = OnLeftButtonDownHook()) {
             return r;

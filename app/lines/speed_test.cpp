@@ -15,7 +15,7 @@ constexpr DWORD kWatchIntervalMs = 10;
 void WatchSpeedTest(std::shared_ptr<std::atomic<bool>> cancelled)
 {
     WTThreadPool& pool = app().threadPool;
-    while (pool.BusyCount() > 0 || pool.QueueLength() > 0) {
+    while (pool.PendingCount() > 0) {
         if (*cancelled) {
             return;
         }

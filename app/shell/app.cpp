@@ -7,7 +7,7 @@ std::unique_ptr<App> instance;
 
 constexpr DWORD kWorkerGraceMs = 8000;
 
-bool WorkersRunning() { return platform::LiveThreadCount() > 0 || instance->threadPool.BusyCount() > 0; }
+bool WorkersRunning() { return platform::LiveThreadCount() > 0 || instance->threadPool.PendingCount() > 0; }
 } // namespace
 
 App& app() { return *instance; }

@@ -1,5 +1,8 @@
 #include "app/shell/startup.h"
 
+#include <objbase.h>
+#include <ole2.h>
+
 #include <cstdlib>
 
 #include "app/shell/app.h"
@@ -35,11 +38,27 @@ void RunMessageLoop(HWND window)
     }
 }
 
+WTWindow::CreateOptions MainWindowOptions()
+{
+    WTWindow::CreateOptions options;
+    options.title = kMainWindowTitle;
+    options.onCreated = OnMainWindowCreated;
+    options.left = CentredOffset(::GetSystemMetrics(SM_CXSCREEN), kMainWindowWidth);
+    options.top = CentredOffset(::GetSystemMetrics(SM_CYSCREEN), kMainWindowHeight);
+    options.width = kMainWindowWidth;
+    options.height = kMainWindowHeight;
+    options.visible = false;
+    options.className = kMainWindowClass;
+    return options;
+}
+
 int RunSorvik()
 {
     CreateApp();
     std::atexit(ReleaseApp);
 
+    // The pop-up hosts the browser control: OLE on the UI thread before any window.
+    ::OleInitialize(nullptr);
     WTWindow::SetModuleInstance(::GetModuleHandleW(nullptr));
     WTWindow::ResetControlIds(500);
     AtlHostInit();
@@ -54,16 +73,7 @@ int RunSorvik()
 
     ::WSAStartup(0x0002, &app().wsaData);
 
-    WTWindow::CreateOptions options;
-    options.title = kMainWindowTitle;
-    options.onCreated = OnMainWindowCreated;
-    options.left = CentredOffset(::GetSystemMetrics(SM_CXSCREEN), kMainWindowWidth);
-    options.top = CentredOffset(::GetSystemMetrics(SM_CYSCREEN), kMainWindowHeight);
-    options.width = kMainWindowWidth;
-    options.height = kMainWindowHeight;
-    options.visible = false;
-    options.className = kMainWindowClass;
-    HWND window = app().mainWindow.CreateAndRun(options);
+    HWND window = app().mainWindow.CreateAndRun(MainWindowOptions());
     if (window) {
         RunMessageLoop(window);
     }

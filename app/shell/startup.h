@@ -3,11 +3,16 @@
 
 #include "platform/win.h"
 
+#include "ui/window.h"
+
 inline constexpr wchar_t kInstanceEventName[] = L"SorVikZevIzAv";
 inline constexpr wchar_t kMainWindowTitle[] = L"Sorvik加速器";
 inline constexpr wchar_t kMainWindowClass[] = L"Sorvik";
 inline constexpr int kMainWindowWidth = 800;
 inline constexpr int kMainWindowHeight = 600;
+
+// The main window: hidden at the centre of the screen, built by its creation handler.
+WTWindow::CreateOptions MainWindowOptions();
 
 // Runs the program; returns its exit code.
 int RunSorvik();

@@ -194,7 +194,12 @@ std::string Variant::ToText() const
     if (!text->bstrVal) {
         return {};
     }
-    return platform::Narrow(std::wstring_view(text->bstrVal, ::SysStringLen(text->bstrVal)));
+    std::wstring_view wide(text->bstrVal, ::SysStringLen(text->bstrVal));
+    // Wine's request object counts the terminating NUL into some lengths (StatusText, headers).
+    while (!wide.empty() && wide.back() == L'\0') {
+        wide.remove_suffix(1);
+    }
+    return platform::Narrow(wide);
 }
 
 std::vector<uint8_t> Variant::ToBytes() const

@@ -36,7 +36,7 @@ public:
     // Conversions used for results; each yields 0 / false / empty when the value does not convert.
     int32_t ToInt() const;
     bool ToBool() const;
-    std::string ToText() const; // to the ANSI code page
+    std::string ToText() const; // to the ANSI code page, trailing NULs dropped
     // A VT_ARRAY of VT_UI1 or VT_I1 as is, anything else through VariantChangeType to VT_ARRAY | VT_UI1.
     std::vector<uint8_t> ToBytes() const;
 

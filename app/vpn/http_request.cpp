@@ -207,6 +207,8 @@ void HttpRequest::SetAutoLogonPolicy(int32_t policy)
     object_.Call(L"SetAutoLogonPolicy", kMethod, args);
 }
 
+// The headers are read as a method call: the object has no property of that name, and a
+// property read of it fails (DISP_E_MEMBERNOTFOUND), which would leave every cookie empty.
 std::string HttpRequest::GetCookie(std::string_view name) { return CookieValue(GetAllResponseHeaders(), name); }
 
 std::string HttpRequest::GetAllCookies() { return AllCookies(GetAllResponseHeaders()); }

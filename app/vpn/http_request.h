@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,10 +23,10 @@ struct ComFactory {
 
 // The value written by Option: only the first one present, in member order, is written.
 struct HttpOptionValue {
-    std::optional<int32_t> integer;
-    std::optional<std::string> text;
-    std::optional<std::vector<uint8_t>> bytes;
-    std::optional<Variant> any;
+    std::optional<int32_t> integer = std::nullopt;
+    std::optional<std::string> text = std::nullopt;
+    std::optional<std::vector<uint8_t>> bytes = std::nullopt;
+    std::optional<Variant> any = std::nullopt;
 };
 
 // One client per thread: it initialises COM on the thread that makes it and must be used and
@@ -71,7 +70,7 @@ public:
     std::string GetAllResponseHeaders();
     // Without a body the member gets no argument at all (not an empty text).
     void Send(std::optional<std::string_view> body = std::nullopt);
-    bool WaitForResponse(int32_t timeout);
+    bool WaitForResponse(int32_t timeout); // seconds, as the object counts them
     void Abort();
     void SetTimeouts(int32_t resolve, int32_t connect, int32_t send, int32_t receive);
     void SetClientCertificate(std::string_view certificate);

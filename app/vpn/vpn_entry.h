@@ -3,6 +3,10 @@
 
 #include <string>
 
+// Whether the texts fit the structures: server address 128, user name and password 256 characters.
+bool EntryFieldsFit(const std::string& userName, const std::string& password, const std::string& serverAddress);
+
+// Writes the entry and, when both are given, its credentials; false when a field does not fit or RAS refuses.
 bool BuildVpnEntry(const std::string& entryName, const std::string& phonebookPath, const std::string& userName,
     const std::string& password, const std::string& serverAddress, unsigned vpnStrategy);
 

@@ -1,5 +1,8 @@
 """End-to-end harness: the real Sorvik.exe under Wine, observed from outside."""
+import fcntl
 import json
+import signal
+import urllib.request
 import os
 import shutil
 import subprocess
@@ -12,6 +15,11 @@ import pytest
 REPO = Path(__file__).resolve().parents[2]
 BENCH = REPO / "tools" / "wine_bench.sh"
 BIN = Path(os.environ.get("SORVIK_BIN", REPO / "build" / "win" / "bin"))
+# Screenshots of each panel land here; the ones in docs/ are copies of them.
+SHOTS = Path(os.environ.get("SORVIK_SHOTS", REPO / "build" / "screenshots"))
+SERVICE_PORT = 18631
+SERVICE = f"http://127.0.0.1:{SERVICE_PORT}"
+DEMO_CONFIG = REPO / "tools" / "demo_service" / "demo.json"
 MAIN_TITLE = "Sorvik加速器"
 WS_CAPTION = 0x00C00000
 WS_THICKFRAME = 0x00040000
@@ -66,10 +74,19 @@ class Desktop:
         return bench("run", BIN / "wininspect.exe", "close", title, check=False).returncode == 0
 
     def screenshot(self, path):
+        Path(path).parent.mkdir(parents=True, exist_ok=True)
         bench("screenshot", path)
 
     def click(self, x, y, button="left"):
         bench("click", x, y, *(["right"] if button == "right" else []))
+
+    def list_rows(self, title=MAIN_TITLE):
+        out = bench("run", BIN / "wininspect.exe", "listview", title, check=False).stdout
+        return [json.loads(line) for line in out.splitlines() if line.startswith("{")]
+
+    def click_client(self, window, x, y, button="left"):
+        """Clicks at a point of a window's client area (our windows have no frame)."""
+        self.click(window["x"] + x, window["y"] + y, button)
 
 
 class Sorvik:
@@ -131,3 +148,67 @@ def sorvik(tmp_path, desktop):
     app.stop_all()
     # Nothing of this test may leak into the next one.
     bench("kill", check=False)
+
+
+class DemoService:
+    """The bundled demo service on the address the test build of Sorvik.exe talks to."""
+
+    def __init__(self, record_dir):
+        self.record_dir = Path(record_dir)
+        # The port and line addresses are machine-wide: share them with the Windows tests' runs.
+        self.lock = open(Path(tempfile.gettempdir()) / f"sorvik-demo-service-{SERVICE_PORT}.lock", "w")
+        fcntl.flock(self.lock, fcntl.LOCK_EX)
+        self.log = open(self.record_dir / "service.log", "w+")
+        self.proc = subprocess.Popen(
+            ["/usr/bin/python3", str(REPO / "tools" / "demo_service" / "service.py"), "--config", str(DEMO_CONFIG),
+             "--record-dir", str(self.record_dir), "--port", str(SERVICE_PORT)],
+            stdout=subprocess.PIPE, stderr=self.log, text=True)
+        line = self.proc.stdout.readline()
+        if not line.startswith("READY"):
+            self.stop()
+            raise RuntimeError(f"demo service did not start: {line!r}")
+
+    def _call(self, method, path, body=None):
+        data = json.dumps(body).encode() if body is not None else (b"" if method == "POST" else None)
+        request = urllib.request.Request(SERVICE + path, data=data, method=method,
+                                         headers={"Content-Type": "application/json"})
+        with urllib.request.urlopen(request, timeout=10) as response:
+            return json.loads(response.read() or b"null")
+
+    def configure(self, config):
+        self._call("POST", "/_control/config", config)
+
+    def demo_config(self):
+        return json.loads(DEMO_CONFIG.read_text(encoding="utf-8"))
+
+    def requests(self, path_prefix=""):
+        return [r for r in self._call("GET", "/_control/requests")
+                if r.get("kind") == "http" and r["path"].startswith(path_prefix)]
+
+    def reset(self):
+        self._call("POST", "/_control/reset")
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.send_signal(signal.SIGTERM)
+            try:
+                self.proc.wait(10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+        self.log.close()
+        self.lock.close()
+
+
+@pytest.fixture(scope="session")
+def service(tmp_path_factory):
+    svc = DemoService(tmp_path_factory.mktemp("service"))
+    yield svc
+    svc.stop()
+
+
+@pytest.fixture
+def demo(service):
+    """The demo service with its default lines and notice, its records cleared."""
+    service.configure(service.demo_config())
+    service.reset()
+    return service

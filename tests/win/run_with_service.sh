@@ -23,6 +23,9 @@ fi
 # The port and the line addresses are machine-wide: runs from other build trees wait their turn.
 lock="${TMPDIR:-/tmp}/sorvik-demo-service-$port.lock"
 exec 9>"$lock"
+if ! flock -n 9; then
+  echo "run_with_service: waiting for another run's demo service to end ($lock)" >&2
+fi
 if ! flock -w 600 9; then
   echo "run_with_service: another demo service kept $lock for 10 minutes" >&2
   exit 1

@@ -71,7 +71,10 @@ Reply ParseReply(const std::string& raw)
 
 class JsonReader {
 public:
-    explicit JsonReader(std::string_view text) : text_(text) {}
+    explicit JsonReader(std::string_view text)
+        : text_(text)
+    {
+    }
 
     bool Events(std::vector<Event>& events)
     {

@@ -20,10 +20,10 @@ struct Reply {
 };
 
 // One request on a fresh connection (Connection: close); waits at most `timeoutMs` for the answer.
-Reply Exchange(std::string_view method, std::string_view target, std::string_view body = {},
-               int timeoutMs = 5000);
+Reply Exchange(std::string_view method, std::string_view target, std::string_view body = {}, int timeoutMs = 5000);
 
 // POST /_control/config: the JSON replaces lines, notice and faults. True on 200.
+// JSON travels as UTF-8: narrow literals here compile to GBK, so write other characters as \uXXXX.
 bool PostConfig(std::string_view json);
 // POST /_control/faults: {path: [fault, ...]} joins the queues. True on 200.
 bool QueueFaults(std::string_view json);

@@ -3,8 +3,10 @@
 // check geometry and state from outside the program.
 //   wininspect windows                 one JSON object per visible or hidden top-level window
 //   wininspect close TITLE             post WM_CLOSE to the first top-level window with that title
-//   wininspect tray                    the notification-area icons' tooltips, if the shell exposes them
+//   wininspect listview TITLE          the rows of the list view inside that window, one JSON line each
 #include "platform/win.h"
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
@@ -101,6 +103,102 @@ BOOL CALLBACK MatchTitle(HWND hwnd, LPARAM param)
     return TRUE;
 }
 
+HWND FindTopLevel(const std::wstring& title)
+{
+    FindByTitle find{title};
+    ::EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&find));
+    return find.found;
+}
+
+// Reads list-view items of another process through memory allocated in that process.
+class RemoteListView {
+public:
+    explicit RemoteListView(HWND list)
+        : list_(list)
+    {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(list, &pid);
+        process_ = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (process_) {
+            remote_ = ::VirtualAllocEx(process_, nullptr, kSize, MEM_COMMIT, PAGE_READWRITE);
+        }
+    }
+    ~RemoteListView()
+    {
+        if (remote_) {
+            ::VirtualFreeEx(process_, remote_, 0, MEM_RELEASE);
+        }
+        if (process_) {
+            ::CloseHandle(process_);
+        }
+    }
+    bool Ok() const { return remote_ != nullptr; }
+
+    // Text, image and item data of one cell.
+    bool Item(int row, int column, std::wstring* text, int* image, LPARAM* data)
+    {
+        LVITEMW item{};
+        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+        item.iItem = row;
+        item.iSubItem = column;
+        auto* base = static_cast<char*>(remote_);
+        item.pszText = reinterpret_cast<wchar_t*>(base + sizeof(LVITEMW));
+        item.cchTextMax = kTextChars;
+        SIZE_T done = 0;
+        if (!::WriteProcessMemory(process_, remote_, &item, sizeof(item), &done)) {
+            return false;
+        }
+        if (!::SendMessageW(list_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote_))) {
+            return false;
+        }
+        wchar_t buffer[kTextChars] = {};
+        ::ReadProcessMemory(process_, remote_, &item, sizeof(item), &done);
+        ::ReadProcessMemory(process_, base + sizeof(LVITEMW), buffer, sizeof(buffer), &done);
+        buffer[kTextChars - 1] = L'\0';
+        *text = buffer;
+        *image = item.iImage;
+        *data = item.lParam;
+        return true;
+    }
+
+private:
+    static constexpr int kTextChars = 260;
+    static constexpr SIZE_T kSize = sizeof(LVITEMW) + kTextChars * sizeof(wchar_t);
+    HWND list_;
+    HANDLE process_ = nullptr;
+    void* remote_ = nullptr;
+};
+
+int ReportListView(const std::wstring& title)
+{
+    HWND top = FindTopLevel(title);
+    HWND list = top ? ::FindWindowExW(top, nullptr, L"SysListView32", nullptr) : nullptr;
+    if (!list) {
+        return 1;
+    }
+    RemoteListView remote(list);
+    if (!remote.Ok()) {
+        return 1;
+    }
+    const int rows = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < rows; ++row) {
+        std::string line = "{\"row\": " + std::to_string(row);
+        for (int column = 0; column < 4; ++column) {
+            std::wstring text;
+            int image = -1;
+            LPARAM data = 0;
+            remote.Item(row, column, &text, &image, &data);
+            if (column == 0) {
+                line += ", \"data\": " + std::to_string(static_cast<long>(data));
+            }
+            line += ", \"text" + std::to_string(column) + "\": " + JsonText(text) + ", \"image" + std::to_string(column)
+                + "\": " + std::to_string(image);
+        }
+        Emit(line + ", \"visible\": " + (::IsWindowVisible(list) ? "true" : "false") + "}");
+    }
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -111,14 +209,16 @@ int wmain(int argc, wchar_t** argv)
         return 0;
     }
     if (command == L"close" && argc > 2) {
-        FindByTitle find{argv[2]};
-        ::EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&find));
-        if (!find.found) {
+        HWND found = FindTopLevel(argv[2]);
+        if (!found) {
             return 1;
         }
-        ::PostMessageW(find.found, WM_CLOSE, 0, 0);
+        ::PostMessageW(found, WM_CLOSE, 0, 0);
         return 0;
     }
-    std::fputs("usage: wininspect windows | close TITLE\n", stderr);
+    if (command == L"listview" && argc > 2) {
+        return ReportListView(argv[2]);
+    }
+    std::fputs("usage: wininspect windows | close TITLE | listview TITLE\n", stderr);
     return 2;
 }

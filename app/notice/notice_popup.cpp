@@ -1,0 +1,249 @@
+#include "app/notice/notice_popup.h"
+
+#include <algorithm>
+
+#include "app/notice/notice_check.h"
+#include "app/notice/notice_rules.h"
+#include "app/shell/app.h"
+#include "app/shell/main_window.h"
+#include "app/shell/window_placement.h"
+#include "ui/messages.h"
+
+namespace {
+
+constexpr int kPopupWidth = 300;
+constexpr int kPopupHeight = 220;
+constexpr int kExitWidth = 600;
+constexpr int kExitHeight = 400;
+constexpr int kLabelHeight = 20;
+constexpr COLORREF kWhite = 0xFFFFFF;
+constexpr int kShowDelayMs = 10000;
+constexpr int kStepPixels = 5;
+constexpr int kStepMs = 10;
+constexpr int kSecondMs = 1000;
+
+// Test seams; UI thread only.
+std::function<ScreenMetrics()> screenSource;
+std::function<void(const std::string&)> linkOpener;
+
+ScreenMetrics Screen() { return screenSource ? screenSource() : SystemScreenMetrics(); }
+
+// Carries RunOnPopupThread's work to the pop-up's window; registered, so it meets no other number.
+UINT CallMessage()
+{
+    static const UINT message = ::RegisterWindowMessageW(L"SorvikNoticePopupCall");
+    return message;
+}
+
+RECT PopupRect()
+{
+    RECT rect{};
+    ::GetWindowRect(app().popupWindow.Handle(), &rect);
+    return rect;
+}
+
+// Moves the pop-up vertically by `dy`, keeping its left edge and size; returns its new top.
+int ShiftPopup(int dy)
+{
+    const RECT rect = PopupRect();
+    app().popupWindow.Move(rect.left, rect.top + dy, rect.right - rect.left, rect.bottom - rect.top);
+    return PopupRect().top;
+}
+
+// Addresses from the notice file are outside input: the page shows web addresses only,
+// anything else (local files, other protocols) loads nothing, like an empty address.
+std::string PageAddress(const std::string& url) { return IsWebAddress(url) ? url : std::string(); }
+
+LRESULT PopupWindowHook(HWND, UINT message, WPARAM, LPARAM lParam)
+{
+    if (message == CallMessage() && lParam) {
+        (*reinterpret_cast<const std::function<void()>*>(lParam))();
+        return 1;
+    }
+    return 0;
+}
+
+LRESULT PopupPageHook(HWND, UINT message, WPARAM, LPARAM)
+{
+    if (message != msg::MsgLoadNoticePage) {
+        return 0;
+    }
+    App& a = app();
+    a.popupBrowser.Navigate(PageAddress(NoticeSnapshot().noticePageUrl));
+    a.showTimer.SetInterval(kShowDelayMs);
+    return 1;
+}
+
+void OnPopupLink(IDispatch**, const std::string& url, bool& cancel)
+{
+    App& a = app();
+    a.countdownTimer.SetInterval(0);
+    if (a.isExiting) {
+        if (IsWebAddress(url)) {
+            if (linkOpener) {
+                linkOpener(url);
+            } else {
+                OpenWebAddress(url);
+            }
+        }
+        cancel = true;
+        a.mainWindow.Post(WM_CLOSE);
+        return;
+    }
+    // The browser would open any other scheme through its protocol handlers.
+    if (!IsWebAddress(url)) {
+        cancel = true;
+    }
+    a.popupWindow.Visible(false);
+}
+
+void LayOutPopup(int width, int height)
+{
+    App& a = app();
+    a.countdownLabel.Move(0, 0, width, kLabelHeight);
+    a.popupBrowser.Move(0, kLabelHeight, width, std::max(0, height - kLabelHeight));
+}
+
+void OnPopupCreated(HWND hwnd)
+{
+    App& a = app();
+    a.popupWindow.BackgroundColor(kWhite);
+
+    // Without a browser engine the host window still exists; the pop-up works without a page.
+    a.popupBrowser.Create(hwnd);
+    a.popupBrowser.Silent(true);
+    a.popupBrowser.Offline(true);
+    a.popupBrowser.RemoveExStyle(WS_EX_CLIENTEDGE);
+    a.popupBrowser.onNewWindow3 = OnPopupLink;
+
+    a.countdownLabel.Create(hwnd, CountdownText(0));
+    a.countdownLabel.BackColor(kWhite);
+
+    WTWindow::SetMessageHook(a.popupBrowser.Handle(), PopupPageHook);
+    WTWindow::SetMessageHook(hwnd, PopupWindowHook);
+
+    a.showTimer.Start(0, PopupShowTick);
+    a.riseTimer.Start(0, PopupRiseTick);
+    a.countdownTimer.Start(0, PopupCountdownTick);
+
+    a.popupWindow.RemoveStyle(WS_CAPTION);
+    a.popupWindow.RemoveStyle(WS_MINIMIZEBOX);
+    a.popupWindow.RemoveStyle(WS_THICKFRAME);
+
+    a.popupWindow.onResized = LayOutPopup;
+}
+
+} // namespace
+
+ScreenMetrics SystemScreenMetrics()
+{
+    ScreenMetrics metrics;
+    metrics.cx = ::GetSystemMetrics(SM_CXSCREEN);
+    metrics.cy = ::GetSystemMetrics(SM_CYSCREEN);
+    RECT work{0, 0, metrics.cx, metrics.cy};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    metrics.workBottom = work.bottom;
+    return metrics;
+}
+
+void SetScreenMetricsSource(std::function<ScreenMetrics()> source) { screenSource = std::move(source); }
+
+void SetNoticeLinkOpener(std::function<void(const std::string& url)> opener) { linkOpener = std::move(opener); }
+
+void CreateNoticePopup()
+{
+    WTWindow::CreateOptions options;
+    options.onCreated = OnPopupCreated;
+    options.left = 0;
+    options.top = 0;
+    options.width = 10;
+    options.height = 10;
+    options.exStyle = WS_EX_TOPMOST;
+    options.visible = false;
+    options.showInTaskbar = false;
+    app().popupWindow.CreateAndRun(options);
+}
+
+bool RunOnPopupThread(const std::function<void()>& work)
+{
+    HWND popup = app().popupWindow.Handle();
+    if (!popup || !::IsWindow(popup)) {
+        return false;
+    }
+    return ::SendMessageW(popup, CallMessage(), 0, reinterpret_cast<LPARAM>(&work)) == 1;
+}
+
+void StopNoticeTimers()
+{
+    App& a = app();
+    a.showTimer.SetInterval(0);
+    a.riseTimer.SetInterval(0);
+    a.countdownTimer.SetInterval(0);
+}
+
+void PopupShowTick()
+{
+    App& a = app();
+    if (!a.popupWindow.Visible()) {
+        const ScreenMetrics screen = Screen();
+        a.taskbarHeight = screen.cy - screen.workBottom;
+        a.popupWindow.Visible(true);
+        // Top edge on the work area's lower edge; it rises from there.
+        a.popupWindow.Move(screen.cx - kPopupWidth, screen.cy - a.taskbarHeight, kPopupWidth, kPopupHeight);
+        a.riseTimer.SetInterval(kStepMs);
+    }
+    a.showTimer.SetInterval(NoticeSnapshot().noticeInterval);
+}
+
+void PopupRiseTick()
+{
+    App& a = app();
+    const ScreenMetrics screen = Screen();
+    const int top = ShiftPopup(-kStepPixels);
+    const RECT rect = PopupRect();
+    const int height = rect.bottom - rect.top;
+    const int restingTop = screen.cy - height - a.taskbarHeight;
+    if (top > restingTop) {
+        return;
+    }
+    a.popupWindow.Move(screen.cx - kPopupWidth, restingTop, kPopupWidth, kPopupHeight);
+    a.popupSeconds = 0;
+    a.countdownTimer.SetInterval(kSecondMs);
+    a.riseTimer.SetInterval(0);
+}
+
+void PopupCountdownTick()
+{
+    App& a = app();
+    if (a.popupSeconds < kPopupSeconds) {
+        ++a.popupSeconds;
+        a.countdownLabel.Text(CountdownText(a.popupSeconds));
+        return;
+    }
+    if (a.isExiting) {
+        a.countdownTimer.SetInterval(0);
+        a.mainWindow.Send(WM_CLOSE);
+        return;
+    }
+    // Sinks below the screen and stays there, visible, until hidden by a link or shown again.
+    if (ShiftPopup(kStepPixels) < Screen().cy) {
+        a.countdownTimer.SetInterval(kStepMs);
+    } else {
+        a.countdownTimer.SetInterval(0);
+    }
+}
+
+void ShowExitNotice()
+{
+    App& a = app();
+    a.popupWindow.Visible(false);
+    a.popupBrowser.Navigate(PageAddress(NoticeSnapshot().popupUrl));
+    a.popupWindow.WindowState(0);
+    const ScreenMetrics screen = Screen();
+    a.popupWindow.Move(
+        CentredOffset(screen.cx, kExitWidth), CentredOffset(screen.cy, kExitHeight), kExitWidth, kExitHeight);
+    a.popupWindow.Visible(true);
+    a.popupSeconds = 0;
+    PopupCountdownTick();
+    a.countdownTimer.SetInterval(kSecondMs);
+}

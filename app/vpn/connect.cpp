@@ -1,0 +1,111 @@
+#include "app/vpn/connect.h"
+
+#include "platform/win.h"
+
+#include <cstddef>
+#include <mutex>
+#include <vector>
+
+#include "app/shell/app.h"
+#include "app/vpn/connection_log.h"
+#include "app/vpn/dialling.h"
+#include "app/vpn/ras_fields.h"
+#include "app/vpn/vpn_entry.h"
+#include "platform/files.h"
+#include "platform/ras_api.h"
+#include "ui/messages.h"
+
+namespace {
+
+constexpr std::size_t kFirstEnumRecords = 16;
+// More connections may appear between two enumerations; this many tries are enough.
+constexpr int kEnumAttempts = 4;
+
+std::string SystemLine() { return GetOsDescription() + (Is64BitSystem() ? " 64" : " 32"); }
+
+// One enumeration into the records; false when RAS asks for a bigger buffer (then grown to its size).
+bool TryEnumerate(std::vector<ras::RASCONNA>& records)
+{
+    for (ras::RASCONNA& record : records) {
+        record = ras::RASCONNA{};
+        record.dwSize = ras::kRasConnSize;
+    }
+    DWORD size = static_cast<DWORD>(records.size()) * ras::kRasConnSize;
+    DWORD count = 0;
+    const DWORD result = RasEnumConnectionsA(records.data(), &size, &count);
+    const std::size_t wanted = size / ras::kRasConnSize + (size % ras::kRasConnSize != 0);
+    if (result == ras::kErrorBufferTooSmall && wanted > records.size()) {
+        records.resize(wanted);
+        return false;
+    }
+    records.resize(count < records.size() ? count : records.size());
+    return true;
+}
+
+std::vector<ras::RASCONNA> ActiveConnections()
+{
+    std::vector<ras::RASCONNA> records(kFirstEnumRecords);
+    for (int attempt = 0; attempt < kEnumAttempts; ++attempt) {
+        if (TryEnumerate(records)) {
+            return records;
+        }
+    }
+    return {};
+}
+
+// Writes the entry and starts the dial; empty when it is under way, else the text to show.
+// The caller holds listLock so that a refresh cannot free the line's texts meanwhile.
+std::string DialLine(int lineIndex)
+{
+    const Line* line = FindLine(lineIndex);
+    if (!line) {
+        return kLineGoneText;
+    }
+    // Checked before anything is written: a refused entry must not leave the old one to be dialled.
+    if (!EntryFieldsFit(line->userName, line->password, line->address)) {
+        return kLineTooLongText;
+    }
+    const std::string phonebook = PhonebookPath();
+    BuildVpnEntry(kEntryName, phonebook, line->userName, line->password, line->address, ras::VS_Default);
+    const DialStart started = StartDial({kEntryName, phonebook, "", "", line->userName, line->password, ""});
+    return started.error == 0 ? std::string() : RasStateText(ras::RASCS_OpenPort, started.error);
+}
+
+} // namespace
+
+std::string PhonebookPath() { return platform::ProgramDirectory() + "/vpn.dat"; }
+
+const Line* FindLine(int lineIndex)
+{
+    const LineList& lines = app().lineList;
+    if (lineIndex < 1 || static_cast<std::size_t>(lineIndex) > lines.size()) {
+        return nullptr;
+    }
+    return &lines[static_cast<std::size_t>(lineIndex) - 1];
+}
+
+void ConnectLine(int lineIndex)
+{
+    HangUpOwnConnections();
+    ResetLog();
+    AppendLog(SystemLine());
+    std::string failure;
+    {
+        std::lock_guard<platform::CriticalSection> hold(app().listLock);
+        failure = DialLine(lineIndex);
+    }
+    // Outside the lock: the UI thread handling the message may need listLock itself.
+    if (!failure.empty()) {
+        AppendLog(failure);
+        ReportDialOutcome(msg::MsgVpnDialFailed, failure);
+    }
+}
+
+void HangUpOwnConnections()
+{
+    for (const ras::RASCONNA& record : ActiveConnections()) {
+        if (FieldText(record.szEntryName) == kEntryName) {
+            RasHangUpA(record.hrasconn);
+        }
+    }
+}

@@ -1,0 +1,141 @@
+#include "app/vpn/vpn_entry.h"
+
+#include "platform/win.h"
+
+#include <vector>
+
+#include "app/vpn/ras_fields.h"
+#include "platform/handles.h"
+#include "platform/ras_api.h"
+
+namespace {
+
+constexpr char kDeviceType[] = "vpn";
+constexpr char kDeviceName[] = "WAN 微型端口 (PPTP)";
+constexpr DWORD kEntryOptions = ras::RASEO_RemoteDefaultGateway | ras::RASEO_SwCompression | ras::RASEO_SecureLocalFiles
+    | ras::RASEO_RequirePAP | ras::RASEO_RequireSPAP | ras::RASEO_PreviewUserPw | ras::RASEO_ShowDialingProgress
+    | ras::RASEO_RequireCHAP | ras::RASEO_RequireMsCHAP | ras::RASEO_RequireMsCHAP2;
+constexpr DWORD kEntryOptions2 = ras::RASEO2_SecureFileAndPrint | ras::RASEO2_SecureClientForMSNet
+    | ras::RASEO2_DontNegotiateMultilink | ras::RASEO2_DontUseRasCredentials | ras::RASEO2_Internet
+    | ras::RASEO2_DisableNbtOverIP;
+constexpr DWORD kChina = 86;
+constexpr DWORD kRegistryValueLimit = 1048576;
+
+// The PPTP entry for one server; every field not set here stays zero or empty.
+// The caller has checked that the address fits.
+ras::RASENTRYA PptpEntry(const std::string& serverAddress, DWORD vpnStrategy)
+{
+    ras::RASENTRYA e{};
+    e.dwSize = ras::kRasEntrySize;
+    e.dwfOptions = kEntryOptions;
+    e.dwCountryID = kChina;
+    e.dwCountryCode = kChina;
+    (void)CopyField(e.szLocalPhoneNumber, serverAddress);
+    e.dwfNetProtocols = ras::RASNP_Ip;
+    e.dwFramingProtocol = ras::RASFP_Ppp;
+    (void)CopyField(e.szDeviceType, kDeviceType);
+    (void)CopyField(e.szDeviceName, kDeviceName);
+    e.dwDialMode = ras::RASEDM_DialAll;
+    e.dwDialExtraPercent = 75;
+    e.dwDialExtraSampleSeconds = 120;
+    e.dwHangUpExtraPercent = 10;
+    e.dwHangUpExtraSampleSeconds = 120;
+    e.dwIdleDisconnectSeconds = 0;
+    e.dwType = ras::RASET_Vpn;
+    e.dwEncryptionType = ras::ET_Optional;
+    e.dwVpnStrategy = vpnStrategy;
+    e.dwfOptions2 = kEntryOptions2;
+    e.dwfOptions3 = 0;
+    e.dwRedialCount = 0;
+    e.dwRedialPause = 1;
+    return e;
+}
+
+bool StoreCredentials(const std::string& entryName, const std::string& phonebookPath, const std::string& userName,
+    const std::string& password)
+{
+    ras::RASCREDENTIALSA c{};
+    c.dwSize = ras::kRasCredentialsSize;
+    c.dwMask = ras::RASCM_UserName | ras::RASCM_Password | ras::RASCM_DefaultCreds;
+    (void)CopyField(c.szUserName, userName);
+    (void)CopyField(c.szPassword, password);
+    const DWORD result = RasSetCredentialsA(phonebookPath.c_str(), entryName.c_str(), &c, FALSE);
+    ::SecureZeroMemory(c.szPassword, sizeof c.szPassword);
+    return result == 0;
+}
+
+HKEY RootKey(int rootKey)
+{
+    switch (rootKey) {
+    case 1:
+        return HKEY_CLASSES_ROOT;
+    case 2:
+        return HKEY_CURRENT_USER;
+    case 3:
+        return HKEY_LOCAL_MACHINE;
+    case 4:
+        return HKEY_USERS;
+    case 5:
+        return HKEY_CURRENT_CONFIG;
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+bool EntryFieldsFit(const std::string& userName, const std::string& password, const std::string& serverAddress)
+{
+    return serverAddress.size() <= ras::kMaxPhoneNumber && userName.size() <= ras::kMaxUserName
+        && password.size() <= ras::kMaxPassword;
+}
+
+bool BuildVpnEntry(const std::string& entryName, const std::string& phonebookPath, const std::string& userName,
+    const std::string& password, const std::string& serverAddress, unsigned vpnStrategy)
+{
+    // Nothing is cut to fit: a shortened address or password would dial something else.
+    if (!EntryFieldsFit(userName, password, serverAddress)) {
+        return false;
+    }
+    ras::RASENTRYA entry = PptpEntry(serverAddress, vpnStrategy);
+    if (RasSetEntryPropertiesA(phonebookPath.c_str(), entryName.c_str(), &entry, ras::kRasEntrySize, nullptr, 0) != 0) {
+        return false;
+    }
+    if (userName.empty() || password.empty()) {
+        return true;
+    }
+    return StoreCredentials(entryName, phonebookPath, userName, password);
+}
+
+std::string ReadRegistryText(int rootKey, const std::string& subKey, const std::string& valueName)
+{
+    const HKEY root = RootKey(rootKey);
+    HKEY opened = nullptr;
+    if (!root || ::RegOpenKeyA(root, subKey.c_str(), &opened) != ERROR_SUCCESS) {
+        return {};
+    }
+    platform::UniqueRegKey key(opened);
+    std::vector<char> buffer(kRegistryValueLimit);
+    DWORD size = kRegistryValueLimit;
+    if (::RegQueryValueExA(
+            key.Get(), valueName.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &size)
+        != ERROR_SUCCESS) {
+        return {};
+    }
+    const std::string bytes(buffer.data(), size < buffer.size() ? size : buffer.size());
+    return bytes.substr(0, bytes.find('\0'));
+}
+
+std::string GetOsDescription()
+{
+    const std::string key = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+    return ReadRegistryText(3, key, "ProductName") + " " + ReadRegistryText(3, key, "CSDVersion");
+}
+
+bool Is64BitSystem()
+{
+    SYSTEM_INFO info{};
+    ::GetNativeSystemInfo(&info);
+    return info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_IA64
+        || info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
+}

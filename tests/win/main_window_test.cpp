@@ -1,0 +1,244 @@
+// The main window in-process: its start panel, the line list against the demo
+// service, the speed test, and the geometry its pictures decide.
+#include "tests/win/main_window_fixture.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/lines/accelerate.h"
+#include "app/lines/latency_probe.h"
+#include "app/lines/line_list.h"
+#include "app/lines/speed_test.h"
+#include "platform/text.h"
+#include "ui/image.h"
+
+namespace {
+
+// Lines that all answer at once, so runs end quickly.
+std::string AnsweringLines(const std::string& extraRows = "[]", const std::string& body = "normal")
+{
+    return R"({"lines": [
+        {"name": "甲线", "address": "127.0.0.31", "probe_port": 18731, "user": "a", "password": "a", "load": "流畅"},
+        {"name": "乙线", "address": "127.0.0.32", "probe_port": 18732, "user": "b", "password": "b", "load": "拥挤"},
+        {"name": "丙线", "address": "127.0.0.33", "probe_port": 18733, "user": "c", "password": "c", "load": "爆满"}],
+        "extra_rows": )"
+        + extraRows + R"(, "linelist_body": ")" + body + R"(", "notice": {"version": "1.5"}, "faults": {}})";
+}
+
+class MainWindow : public MainWindowFixture {
+protected:
+    std::string ServiceConfig() const override { return AnsweringLines(); }
+};
+
+TEST_F(MainWindow, ShowsTheStartPanelAndItsGeometry)
+{
+    App& a = app();
+    EXPECT_TRUE(::IsWindowVisible(hwnd_));
+    EXPECT_EQ(::GetWindowLongW(hwnd_, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
+    for (WTElement* shown : {static_cast<WTElement*>(&a.logoImage), static_cast<WTElement*>(&a.cornerImage),
+             static_cast<WTElement*>(&a.closeButton), static_cast<WTElement*>(&a.minimizeButton),
+             static_cast<WTElement*>(&a.oneClickButton), static_cast<WTElement*>(&a.customButton),
+             static_cast<WTElement*>(&a.versionText), static_cast<WTElement*>(&a.websiteButton),
+             static_cast<WTElement*>(&a.forumButton)}) {
+        EXPECT_TRUE(shown->Visible());
+    }
+    EXPECT_FALSE(a.lineListView.Visible());
+    EXPECT_FALSE(a.accelerateButton.Visible());
+    EXPECT_FALSE(a.accelerateButton.Enabled());
+    // The default theme's pictures: close.png 72 x 24 (24-pixel states), yjjs.png 220 x 192, zdyjs.png 160 x 40.
+    EXPECT_EQ(a.closeButton.Left(), 800 - 24 - 10);
+    EXPECT_EQ(a.minimizeButton.Left(), a.closeButton.Left() - 24 - 16);
+    EXPECT_EQ(a.oneClickButton.Height(), 64);
+    EXPECT_EQ(a.customButton.Top(), 250 + 64 + 20);
+    EXPECT_EQ(a.customButton.Width(), 160 + 16);
+    EXPECT_EQ(a.websiteButton.Left(), 12 + 110 + 50);
+    EXPECT_EQ(a.selectionText.Top(), 430);
+    EXPECT_EQ(a.statusText.Left(), 150 + 280 + 4);
+    EXPECT_EQ(a.lineListView.ItemCount(), 0);
+}
+
+TEST_F(MainWindow, FetchesTheListOnceAndMeasuresEveryLine)
+{
+    App& a = app();
+    EXPECT_FALSE(a.refreshListButton.Enabled());
+    EXPECT_FALSE(a.refreshSpeedButton.Enabled());
+    ASSERT_TRUE(PumpUntil(SpeedTestDone, 20000)) << a.statusText.Text();
+    Pump(100);
+    EXPECT_TRUE(a.refreshListButton.Enabled());
+    EXPECT_TRUE(a.refreshSpeedButton.Enabled());
+    ASSERT_EQ(a.lineListView.ItemCount(), 3);
+    const char* names[] = {"甲线", "乙线", "丙线"};
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(a.lineListView.ItemData(row), row + 1);
+        EXPECT_EQ(a.lineListView.CellText(row, 1), names[row]);
+        EXPECT_EQ(a.lineListView.CellImage(row, 3), row);
+        EXPECT_FALSE(a.lineListView.CellText(row, 2).empty());
+        EXPECT_EQ(a.lineListView.CellText(row, 2), Latency(row + 1));
+    }
+    int fetches = 0;
+    for (const std::string& line : service_control::HttpRequestLines()) {
+        fetches += line == "GET /jsq/line/linelist.php";
+    }
+    EXPECT_EQ(fetches, 1);
+}
+
+TEST_F(MainWindow, ARetestClearsTheLatencyColumnFirstAndKeepsTheRefreshButtonsDisabledToTheEnd)
+{
+    App& a = app();
+    ASSERT_TRUE(PumpUntil(SpeedTestDone, 20000));
+    Pump(100);
+    RetestSpeed();
+    // Nothing has been pumped since: the probes' results cannot have been shown yet.
+    for (int row = 0; row < a.lineListView.ItemCount(); ++row) {
+        EXPECT_EQ(a.lineListView.CellText(row, 2), "");
+    }
+    EXPECT_EQ(a.statusText.Text(), "状态：正在测速...");
+    bool enabledEarly = false;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            enabledEarly |= !SpeedTestDone() && (a.refreshListButton.Enabled() || a.refreshSpeedButton.Enabled());
+            return SpeedTestDone();
+        },
+        20000));
+    EXPECT_FALSE(enabledEarly);
+}
+
+TEST_F(MainWindow, AProbeOfAnIndexOutsideTheListWritesNothing)
+{
+    ASSERT_TRUE(PumpUntil(SpeedTestDone, 20000));
+    Pump(100);
+    const std::string before = app().lineListView.CellText(0, 2);
+    ProbeLine(0);
+    ProbeLine(4);
+    Pump(50);
+    EXPECT_EQ(LineCount(), 3u);
+    EXPECT_EQ(app().lineListView.CellText(0, 2), before);
+}
+
+TEST_F(MainWindow, AFailedFetchKeepsTheOldLinesWithAnEmptyView)
+{
+    App& a = app();
+    ASSERT_TRUE(PumpUntil(SpeedTestDone, 20000));
+    ASSERT_TRUE(service_control::QueueFaults(R"({"/jsq/line/linelist.php": [{"status": 404}]})"));
+    RefreshLineList();
+    ASSERT_TRUE(PumpUntil(FetchFailed, 10000));
+    EXPECT_EQ(a.lineListView.ItemCount(), 0);
+    EXPECT_EQ(LineCount(), 3u);
+    EXPECT_TRUE(a.refreshListButton.Enabled());
+    EXPECT_TRUE(a.refreshSpeedButton.Enabled());
+    EXPECT_GT(PickFastestLine(), 0) << "one-click still works from the kept lines";
+}
+
+TEST_F(MainWindow, ASelectionClickWhileRowsAreWrittenNeverDeadlocks)
+{
+    App& a = app();
+    ASSERT_TRUE(PumpUntil(SpeedTestDone, 20000));
+    std::string rows = "[";
+    for (int i = 0; i < 300; ++i) {
+        rows += std::string(i ? "," : "") + "\"行" + std::to_string(i) + ";127.0.0.31;18731;u;p;流畅\"";
+    }
+    rows += "]";
+    ASSERT_TRUE(service_control::PostConfig(AnsweringLines(rows)));
+    RefreshLineList();
+    int clicks = 0;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            OnLineSelected(0);
+            OnLineSelected(-1);
+            ++clicks;
+            return a.lineListView.ItemCount() == 303;
+        },
+        30000));
+    EXPECT_GT(clicks, 0);
+    EXPECT_EQ(a.selectionText.Text(), "当前选择：无");
+}
+
+struct BodyCase {
+    const char* body;
+    const char* extraRows;
+    size_t lines;
+};
+
+class MainWindowBodies : public MainWindowFixture, public ::testing::WithParamInterface<BodyCase> {
+protected:
+    std::string ServiceConfig() const override
+    {
+        const BodyCase& c = GetParam();
+        return R"({"lines": [], "extra_rows": )" + std::string(c.extraRows) + R"(, "linelist_body": ")" + c.body
+            + R"(", "notice": {"version": "1.5"}, "faults": {}})";
+    }
+};
+
+TEST_P(MainWindowBodies, EndInACompletedSpeedTestOverTheAcceptedRows)
+{
+    ASSERT_TRUE(PumpUntil(SpeedTestDone, 20000)) << app().statusText.Text();
+    Pump(100);
+    EXPECT_EQ(LineCount(), GetParam().lines);
+    EXPECT_EQ(app().lineListView.ItemCount(), static_cast<int>(GetParam().lines));
+}
+
+INSTANTIATE_TEST_SUITE_P(LineListBodies, MainWindowBodies,
+    ::testing::Values(BodyCase{"empty", "[]", 0}, BodyCase{"garbage", "[]", 0},
+        // Rows with fewer than five fields take no index.
+        BodyCase{"normal", R"(["a;127.0.0.31;1;u", "", "b;127.0.0.31;1;u;p;流畅"])", 1},
+        // A character without a GBK form empties the whole list.
+        BodyCase{"normal", R"(["a;127.0.0.31;1;u;p;流畅", "😀;127.0.0.31;1;u;p;流畅"])", 0}));
+
+TEST_F(MainWindow, RowEdgeCasesKeepTheResponseOrderAndTheirFields)
+{
+    App& a = app();
+    ASSERT_TRUE(PumpUntil(SpeedTestDone, 20000));
+    ASSERT_TRUE(service_control::PostConfig(AnsweringLines(
+        R"(["七;127.0.0.31;18731;u;p;流畅;extra", "尾;127.0.0.31;18731;u;p;", "五;127.0.0.31;18731;u;p"])")));
+    RefreshLineList();
+    ASSERT_TRUE(PumpUntil([] { return SpeedTestDone() && app().lineListView.ItemCount() == 6; }, 20000));
+    std::lock_guard<platform::CriticalSection> lock(a.listLock);
+    ASSERT_EQ(a.lineList.size(), 6u);
+    EXPECT_EQ(a.lineList[3].name, "七");
+    EXPECT_EQ(a.lineList[3].load, "流畅") << "a seventh field is ignored";
+    EXPECT_EQ(a.lineList[4].load, "");
+    EXPECT_EQ(a.lineListView.CellImage(4, 3), -1) << "no icon for an empty load";
+    EXPECT_EQ(a.lineList[5].name, "五") << "a row of exactly five fields is kept with an empty load";
+    EXPECT_EQ(a.lineListView.ItemData(5), 6);
+}
+
+// A program directory whose theme has a close picture of a chosen width.
+class MainWindowClosePicture : public MainWindowFixture, public ::testing::WithParamInterface<int> {
+protected:
+    std::string ServiceConfig() const override { return AnsweringLines(); }
+
+    std::string ProgramDirectoryForTheme() const override
+    {
+        namespace fs = std::filesystem;
+        const fs::path source = fs::path(platform::ProgramDirectory()) / "theme";
+        const fs::path root = fs::temp_directory_path() / ("sorvik-close-" + std::to_string(GetParam()));
+        fs::remove_all(root);
+        fs::copy(source, root / "theme", fs::copy_options::recursive);
+        WriteBitmapPng((root / "theme" / "default" / "close.png").string(), GetParam(), 10);
+        return root.string();
+    }
+
+    static void WriteBitmapPng(const std::string& path, int width, int height)
+    {
+        Gdiplus::Bitmap bitmap(width, height, PixelFormat32bppARGB);
+        CLSID png{};
+        ASSERT_TRUE(FindImageEncoder(Gdiplus::ImageFormatPNG, &png));
+        ASSERT_EQ(bitmap.Save(platform::Widen(path).c_str(), &png, nullptr), Gdiplus::Ok);
+    }
+};
+
+TEST_P(MainWindowClosePicture, StatesAreAThirdOfTheStripTruncated)
+{
+    App& a = app();
+    const int state = GetParam() / 3;
+    EXPECT_EQ(a.closeButton.Width(), state);
+    EXPECT_EQ(a.closeButton.Height(), 10);
+    EXPECT_EQ(a.closeButton.Left(), 800 - state - 10);
+    EXPECT_EQ(a.closeButton.Top(), 22);
+    // small.png of the default theme has 24-pixel states.
+    EXPECT_EQ(a.minimizeButton.Left(), a.closeButton.Left() - 24 - 16);
+}
+
+INSTANTIATE_TEST_SUITE_P(ClosePictures, MainWindowClosePicture, ::testing::Values(30, 61));
+
+} // namespace

@@ -1,0 +1,146 @@
+// The notification-area icon operations of WTWindow and the events its callback message raises.
+#include "platform/win.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/win/ui_test_support.h"
+#include "ui/messages.h"
+#include "ui/window.h"
+
+namespace {
+
+HICON NewIcon() { return ::CopyIcon(::LoadIconW(nullptr, IDI_APPLICATION)); }
+
+class TrayTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_NE(uitest::CreateHost(window_, 200, 100, false), nullptr); }
+    void TearDown() override
+    {
+        if (window_.IsWindow()) {
+            ::DestroyWindow(window_.Handle());
+        }
+    }
+
+    // Asks the shell directly whether it still knows our icon.
+    bool ShellHasIcon() const
+    {
+        NOTIFYICONDATAW probe{};
+        probe.cbSize = window_.TrayRecord() ? window_.TrayRecord()->cbSize : sizeof(probe);
+        probe.hWnd = window_.Handle();
+        probe.uID = 1;
+        return ::Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
+    }
+
+    WTWindow window_;
+};
+
+TEST_F(TrayTest, AddFillsTheRecord)
+{
+    ASSERT_TRUE(window_.AddTrayIcon(NewIcon(), L"Sorvik加速器"));
+    const NOTIFYICONDATAW* record = window_.TrayRecord();
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->cbSize, 936u);
+    EXPECT_EQ(record->hWnd, window_.Handle());
+    EXPECT_EQ(record->uID, 1u);
+    EXPECT_EQ(record->uCallbackMessage, msg::kTrayCallback);
+    EXPECT_EQ(record->uFlags, UINT{NIF_MESSAGE | NIF_ICON | NIF_TIP});
+    EXPECT_NE(record->hIcon, nullptr);
+    EXPECT_STREQ(record->szTip, L"Sorvik加速器");
+    EXPECT_TRUE(ShellHasIcon());
+}
+
+TEST_F(TrayTest, LongTipIsCutToTheField)
+{
+    std::wstring tip;
+    for (int i = 0; i < 200; ++i) {
+        tip += static_cast<wchar_t>(L'a' + i % 26);
+    }
+    ASSERT_TRUE(window_.AddTrayIcon(NewIcon(), tip));
+    EXPECT_EQ(std::wstring(window_.TrayRecord()->szTip), tip.substr(0, 127));
+    ASSERT_TRUE(window_.SetTrayTip(tip.substr(3)));
+    EXPECT_EQ(std::wstring(window_.TrayRecord()->szTip), tip.substr(3, 127));
+}
+
+TEST_F(TrayTest, ModifyAndRemove)
+{
+    EXPECT_FALSE(window_.SetTrayTip(L"x"));
+    EXPECT_FALSE(window_.SetTrayIcon(NewIcon()));
+    EXPECT_FALSE(window_.ShowBalloon(L"x"));
+    EXPECT_FALSE(window_.RemoveTrayIcon());
+
+    ASSERT_TRUE(window_.AddTrayIcon(NewIcon(), L"one"));
+    EXPECT_TRUE(window_.SetTrayTip(L"two"));
+    EXPECT_STREQ(window_.TrayRecord()->szTip, L"two");
+    HICON replacement = NewIcon();
+    EXPECT_TRUE(window_.SetTrayIcon(replacement));
+    EXPECT_EQ(window_.TrayRecord()->hIcon, replacement);
+    EXPECT_TRUE(window_.ShowBalloon(L"正文", L"标题", NIIF_INFO, 5000));
+    EXPECT_STREQ(window_.TrayRecord()->szInfo, L"正文");
+    EXPECT_STREQ(window_.TrayRecord()->szInfoTitle, L"标题");
+    EXPECT_EQ(window_.TrayRecord()->uFlags & NIF_INFO, UINT{NIF_INFO});
+
+    EXPECT_TRUE(window_.RemoveTrayIcon());
+    EXPECT_FALSE(window_.HasTrayIcon());
+    EXPECT_FALSE(ShellHasIcon());
+    EXPECT_FALSE(window_.RemoveTrayIcon());
+}
+
+TEST_F(TrayTest, TaskbarCreatedAddsTheIconAgainWithItsTip)
+{
+    ASSERT_TRUE(window_.AddTrayIcon(NewIcon(), L"tip kept"));
+    ASSERT_TRUE(window_.ShowBalloon(L"balloon"));
+    // The shell restarting loses every icon.
+    NOTIFYICONDATAW gone = *window_.TrayRecord();
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &gone));
+    ASSERT_FALSE(ShellHasIcon());
+
+    window_.Send(::RegisterWindowMessageW(L"TaskbarCreated"));
+    EXPECT_TRUE(ShellHasIcon());
+    EXPECT_EQ(window_.TrayRecord()->uFlags, UINT{NIF_MESSAGE | NIF_ICON | NIF_TIP});
+    EXPECT_STREQ(window_.TrayRecord()->szTip, L"tip kept");
+}
+
+TEST_F(TrayTest, TaskbarCreatedWithoutIconAddsNothing)
+{
+    window_.Send(::RegisterWindowMessageW(L"TaskbarCreated"));
+    EXPECT_FALSE(window_.HasTrayIcon());
+    EXPECT_FALSE(ShellHasIcon());
+}
+
+TEST_F(TrayTest, MouseMessagesBecomeEventCodes)
+{
+    std::vector<int> codes;
+    window_.onTrayEvent = [&](int code) { codes.push_back(code); };
+    ASSERT_TRUE(window_.AddTrayIcon(NewIcon(), L"t"));
+    // A double click as the shell reports it: down, up, double click, up.
+    for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
+        window_.Send(msg::kTrayCallback, 1, mouse);
+    }
+    EXPECT_EQ(codes, (std::vector<int>{1, 0, 4, 0}));
+
+    codes.clear();
+    for (UINT mouse : {UINT{WM_RBUTTONDOWN}, UINT{WM_MBUTTONDOWN}, UINT{WM_RBUTTONDBLCLK}, UINT{WM_MBUTTONDBLCLK},
+             UINT{WM_MOUSEMOVE}, UINT{NIN_BALLOONSHOW}, UINT{NIN_BALLOONTIMEOUT}, UINT{NIN_BALLOONUSERCLICK},
+             UINT{NIN_BALLOONHIDE}, UINT{WM_RBUTTONUP}}) {
+        window_.Send(msg::kTrayCallback, 1, static_cast<LPARAM>(mouse));
+    }
+    EXPECT_EQ(codes, (std::vector<int>{2, 3, 5, 6, 7, 8, 9, 10, 0, 0}));
+}
+
+TEST_F(TrayTest, WindowGoneRemovesTheIcon)
+{
+    ASSERT_TRUE(window_.AddTrayIcon(NewIcon(), L"t"));
+    HWND hwnd = window_.Handle();
+    ::DestroyWindow(hwnd);
+    EXPECT_FALSE(window_.HasTrayIcon());
+    NOTIFYICONDATAW probe{};
+    probe.cbSize = 936;
+    probe.hWnd = hwnd;
+    probe.uID = 1;
+    EXPECT_FALSE(::Shell_NotifyIconW(NIM_MODIFY, &probe));
+}
+
+} // namespace

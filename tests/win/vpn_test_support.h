@@ -1,0 +1,235 @@
+// Shared by the VPN connection tests: the App with a hooked notifyLabel that records the dial's
+// messages, the demo service's lines, files in temporary folders, and the stand-in's enumeration.
+#pragma once
+
+#include "platform/win.h"
+
+#include <gtest/gtest.h>
+#include <objbase.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/shell/app.h"
+#include "app/vpn/connect.h"
+#include "platform/handles.h"
+#include "platform/ras_api.h"
+#include "platform/thread.h"
+#include "tests/win/service_control.h"
+#include "tests/win/ui_test_support.h"
+#include "ui/messages.h"
+
+namespace vpntest {
+
+// Lines of tools/demo_service/demo.json, whose PPTP listeners the demo service runs.
+inline Line AcceptingLine() { return {"华东电信一区", "127.0.0.11", "18701", "hd01", "hd01pass", "", "流畅"}; }
+inline Line SecondAcceptingLine() { return {"华南联通", "127.0.0.12", "18702", "hn02", "hn02pass", "", "拥挤"}; }
+inline Line RejectingLine() { return {"香港专线", "127.0.0.14", "18704", "hk04", "hk04pass", "", "爆满"}; }
+// Nothing listens here.
+inline Line UnreachableLine() { return {"无人线路", "127.0.0.99", "18799", "nn99", "nn99pass", "", "流畅"}; }
+
+inline std::string FileText(const std::string& path)
+{
+    platform::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string text;
+    if (!file) {
+        return text;
+    }
+    char buffer[4096];
+    DWORD got = 0;
+    while (::ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        text.append(buffer, got);
+    }
+    return text;
+}
+
+inline bool FileExists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The system's text for a RAS error, asked for with a roomy buffer.
+inline std::string SystemErrorText(DWORD error)
+{
+    char text[512] = {};
+    RasGetErrorStringA(error, text, sizeof text);
+    return text;
+}
+
+// A fresh folder, removed with the files in it.
+class TempDir {
+public:
+    TempDir()
+    {
+        static std::atomic<int> serial{0};
+        char temp[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, temp);
+        dir_ = std::string(temp) + "sorvik-vpn-" + std::to_string(::GetCurrentProcessId()) + "-"
+            + std::to_string(serial++);
+        ::CreateDirectoryA(dir_.c_str(), nullptr);
+    }
+    ~TempDir()
+    {
+        WIN32_FIND_DATAA found;
+        const HANDLE find = ::FindFirstFileA((dir_ + "\\*").c_str(), &found);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                ::DeleteFileA((dir_ + "\\" + found.cFileName).c_str());
+            } while (::FindNextFileA(find, &found));
+            ::FindClose(find);
+        }
+        ::RemoveDirectoryA(dir_.c_str());
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    std::string Path(const std::string& name) const { return dir_ + "\\" + name; }
+
+private:
+    std::string dir_;
+};
+
+// The connections RAS reports as dialling or connected.
+inline std::vector<ras::RASCONNA> LiveConnections()
+{
+    std::vector<ras::RASCONNA> records(64);
+    for (ras::RASCONNA& r : records) {
+        r.dwSize = ras::kRasConnSize;
+    }
+    DWORD size = static_cast<DWORD>(records.size()) * ras::kRasConnSize;
+    DWORD count = 0;
+    if (RasEnumConnectionsA(records.data(), &size, &count) != 0) {
+        count = 0;
+    }
+    records.resize(count);
+    return records;
+}
+
+inline int CountConnectionsOf(const std::string& entryName)
+{
+    int n = 0;
+    for (const ras::RASCONNA& r : LiveConnections()) {
+        n += entryName == r.szEntryName;
+    }
+    return n;
+}
+
+// What notifyLabel saw of one message, taken when it arrived.
+struct Seen {
+    UINT message = 0;
+    bool connectionSet = false; // CurrentConnection was non-zero
+    std::string status; // LastStatusText
+};
+
+inline ras::HRASCONN FakeHandle(std::uintptr_t value) { return reinterpret_cast<ras::HRASCONN>(value); }
+
+// The App with a hidden main window and a notifyLabel whose dial messages are recorded.
+class VpnAppFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
+        oleStarted_ = true;
+        CreateApp();
+        App& a = app();
+        ASSERT_NE(uitest::CreateHost(a.mainWindow, 200, 100, false), nullptr);
+        ASSERT_TRUE(a.notifyLabel.Create(a.mainWindow.Handle(), "标签", SS_NOTIFY, 0, 0));
+        a.notifyLabel.Visible(false);
+        WTWindow::SetMessageHook(a.notifyLabel.Handle(), [this](HWND, UINT message, WPARAM, LPARAM) -> LRESULT {
+            if (message == msg::MsgVpnConnected || message == msg::MsgVpnDisconnected
+                || message == msg::MsgVpnDialFailed) {
+                seen_.push_back({message, app().CurrentConnection.load() != nullptr, LastStatus()});
+            }
+            return 0;
+        });
+    }
+
+    void TearDown() override
+    {
+        if (!oleStarted_) {
+            return;
+        }
+        HangUpOwnConnections();
+        App& a = app();
+        a.CurrentConnection = nullptr;
+        WTWindow::RemoveMessageHook(a.notifyLabel.Handle());
+        if (a.mainWindow.IsWindow()) {
+            ::DestroyWindow(a.mainWindow.Handle());
+        }
+        ReleaseApp();
+        ::OleUninitialize();
+    }
+
+    static void SetLines(LineList lines)
+    {
+        std::lock_guard<platform::CriticalSection> hold(app().listLock);
+        app().lineList = std::move(lines);
+    }
+
+    static std::string LastStatus()
+    {
+        std::lock_guard<std::mutex> hold(app().statusLock);
+        return app().LastStatusText;
+    }
+
+    static void SetLastStatus(const std::string& text)
+    {
+        std::lock_guard<std::mutex> hold(app().statusLock);
+        app().LastStatusText = text;
+    }
+
+    // Runs the body on a worker while this thread pumps the messages the worker sends it.
+    static bool RunOnWorker(std::function<void()> body, DWORD timeoutMs = 20000)
+    {
+        platform::UniqueHandle thread = platform::StartThread(std::move(body));
+        if (!thread) {
+            return false;
+        }
+        const HANDLE handle = thread.Get();
+        const DWORD start = ::GetTickCount();
+        for (;;) {
+            MSG message;
+            while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                ::TranslateMessage(&message);
+                ::DispatchMessageW(&message);
+            }
+            const DWORD elapsed = ::GetTickCount() - start;
+            if (elapsed >= timeoutMs) {
+                return ::WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+            }
+            // Wakes for the thread's end and for the messages it sends meanwhile.
+            if (::MsgWaitForMultipleObjects(1, &handle, FALSE, timeoutMs - elapsed, QS_ALLINPUT | QS_SENDMESSAGE)
+                == WAIT_OBJECT_0) {
+                return true;
+            }
+        }
+    }
+
+    // Pumps until a dial outcome arrived.
+    bool WaitForOutcome(DWORD timeoutMs = 20000)
+    {
+        return uitest::PumpUntil([this] { return !seen_.empty(); }, timeoutMs);
+    }
+
+    std::vector<UINT> Messages() const
+    {
+        std::vector<UINT> messages;
+        for (const Seen& s : seen_) {
+            messages.push_back(s.message);
+        }
+        return messages;
+    }
+
+    std::vector<Seen> seen_;
+
+private:
+    bool oleStarted_ = false;
+};
+
+} // namespace vpntest
