@@ -6,6 +6,7 @@
 #   wine_bench.sh run PROGRAM [ARGS...]  run a Windows program in the prefix; exits with its code
 #   wine_bench.sh screenshot FILE.png    save what is on the X screen
 #   wine_bench.sh click X Y [right]      click at screen (= desktop) coordinates
+#   wine_bench.sh key KEY...             press keys (xdotool names: Up, Return, Escape...)
 #   wine_bench.sh kill                   end every program of the prefix (wineserver -k)
 #   wine_bench.sh stop                   end wineserver and the Xvfb this script started
 # Other scripts source it with SORVIK_BENCH_LIB=1 to get the environment only.
@@ -94,6 +95,11 @@ bench_click() {
   xdotool mousemove --sync "$1" "$2" click "$button"
 }
 
+bench_key() {
+  bench_display >/dev/null
+  xdotool key "$@"
+}
+
 bench_kill() {
   wineserver -k 2>/dev/null || true
   wineserver -w 2>/dev/null || true
@@ -117,7 +123,8 @@ case "$cmd" in
   run) bench_run "$@" ;;
   screenshot) bench_screenshot "$@" ;;
   click) bench_click "$@" ;;
+  key) bench_key "$@" ;;
   kill) bench_kill ;;
   stop) bench_stop ;;
-  *) sed -n '2,11p' "$0" >&2; exit 2 ;;
+  *) sed -n '2,12p' "$0" >&2; exit 2 ;;
 esac

@@ -80,6 +80,9 @@ class Desktop:
     def click(self, x, y, button="left"):
         bench("click", x, y, *(["right"] if button == "right" else []))
 
+    def key(self, *keys):
+        bench("key", *keys)
+
     def list_rows(self, title=MAIN_TITLE):
         out = bench("run", BIN / "wininspect.exe", "listview", title, check=False).stdout
         return [json.loads(line) for line in out.splitlines() if line.startswith("{")]

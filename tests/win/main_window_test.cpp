@@ -18,9 +18,9 @@ namespace {
 std::string AnsweringLines(const std::string& extraRows = "[]", const std::string& body = "normal")
 {
     return R"({"lines": [
-        {"name": "甲线", "address": "127.0.0.31", "probe_port": 18731, "user": "a", "password": "a", "load": "流畅"},
-        {"name": "乙线", "address": "127.0.0.32", "probe_port": 18732, "user": "b", "password": "b", "load": "拥挤"},
-        {"name": "丙线", "address": "127.0.0.33", "probe_port": 18733, "user": "c", "password": "c", "load": "爆满"}],
+        {"name": "\u7532\u7ebf", "address": "127.0.0.31", "probe_port": 18731, "user": "a", "password": "a", "load": "\u6d41\u7545"},
+        {"name": "\u4e59\u7ebf", "address": "127.0.0.32", "probe_port": 18732, "user": "b", "password": "b", "load": "\u62e5\u6324"},
+        {"name": "\u4e19\u7ebf", "address": "127.0.0.33", "probe_port": 18733, "user": "c", "password": "c", "load": "\u7206\u6ee1"}],
         "extra_rows": )"
         + extraRows + R"(, "linelist_body": ")" + body + R"(", "notice": {"version": "1.5"}, "faults": {}})";
 }
@@ -121,7 +121,8 @@ TEST_F(MainWindow, AFailedFetchKeepsTheOldLinesWithAnEmptyView)
     ASSERT_TRUE(PumpUntil(SpeedTestDone, 20000));
     ASSERT_TRUE(service_control::QueueFaults(R"({"/jsq/line/linelist.php": [{"status": 404}]})"));
     RefreshLineList();
-    ASSERT_TRUE(PumpUntil(FetchFailed, 10000));
+    // The fetch thread writes the status first, then re-enables the buttons.
+    ASSERT_TRUE(PumpUntil([&] { return FetchFailed() && a.refreshSpeedButton.Enabled(); }, 10000));
     EXPECT_EQ(a.lineListView.ItemCount(), 0);
     EXPECT_EQ(LineCount(), 3u);
     EXPECT_TRUE(a.refreshListButton.Enabled());
@@ -135,7 +136,7 @@ TEST_F(MainWindow, ASelectionClickWhileRowsAreWrittenNeverDeadlocks)
     ASSERT_TRUE(PumpUntil(SpeedTestDone, 20000));
     std::string rows = "[";
     for (int i = 0; i < 300; ++i) {
-        rows += std::string(i ? "," : "") + "\"行" + std::to_string(i) + ";127.0.0.31;18731;u;p;流畅\"";
+        rows += std::string(i ? "," : "") + "\"\\u884c" + std::to_string(i) + ";127.0.0.31;18731;u;p;\\u6d41\\u7545\"";
     }
     rows += "]";
     ASSERT_TRUE(service_control::PostConfig(AnsweringLines(rows)));
@@ -180,16 +181,16 @@ TEST_P(MainWindowBodies, EndInACompletedSpeedTestOverTheAcceptedRows)
 INSTANTIATE_TEST_SUITE_P(LineListBodies, MainWindowBodies,
     ::testing::Values(BodyCase{"empty", "[]", 0}, BodyCase{"garbage", "[]", 0},
         // Rows with fewer than five fields take no index.
-        BodyCase{"normal", R"(["a;127.0.0.31;1;u", "", "b;127.0.0.31;1;u;p;流畅"])", 1},
+        BodyCase{"normal", R"(["a;127.0.0.31;1;u", "", "b;127.0.0.31;1;u;p;\u6d41\u7545"])", 1},
         // A character without a GBK form empties the whole list.
-        BodyCase{"normal", R"(["a;127.0.0.31;1;u;p;流畅", "😀;127.0.0.31;1;u;p;流畅"])", 0}));
+        BodyCase{"normal", R"(["a;127.0.0.31;1;u;p;\u6d41\u7545", "\ud83d\ude00;127.0.0.31;1;u;p;\u6d41\u7545"])", 0}));
 
 TEST_F(MainWindow, RowEdgeCasesKeepTheResponseOrderAndTheirFields)
 {
     App& a = app();
     ASSERT_TRUE(PumpUntil(SpeedTestDone, 20000));
     ASSERT_TRUE(service_control::PostConfig(AnsweringLines(
-        R"(["七;127.0.0.31;18731;u;p;流畅;extra", "尾;127.0.0.31;18731;u;p;", "五;127.0.0.31;18731;u;p"])")));
+        R"(["\u4e03;127.0.0.31;18731;u;p;\u6d41\u7545;extra", "\u5c3e;127.0.0.31;18731;u;p;", "\u4e94;127.0.0.31;18731;u;p"])")));
     RefreshLineList();
     ASSERT_TRUE(PumpUntil([] { return SpeedTestDone() && app().lineListView.ItemCount() == 6; }, 20000));
     std::lock_guard<platform::CriticalSection> lock(a.listLock);
@@ -213,6 +214,7 @@ protected:
         const fs::path source = fs::path(platform::ProgramDirectory()) / "theme";
         const fs::path root = fs::temp_directory_path() / ("sorvik-close-" + std::to_string(GetParam()));
         fs::remove_all(root);
+        fs::create_directories(root);
         fs::copy(source, root / "theme", fs::copy_options::recursive);
         WriteBitmapPng((root / "theme" / "default" / "close.png").string(), GetParam(), 10);
         return root.string();

@@ -381,7 +381,7 @@ protected:
             DialDirectly(phonebook_, kEntryName);
         }
         other_ = DialDirectly(phonebook_, kOther);
-        return uitest::PumpUntil([&] { return connectedDials.load() == own + 1; }, 20000);
+        return vpntest::PumpUntil([&] { return connectedDials.load() == own + 1; }, 20000);
     }
 
     static constexpr const char* kOther = "其他连接";

@@ -17,6 +17,7 @@
 
 #include "app/shell/app.h"
 #include "app/vpn/connect.h"
+#include "app/vpn/connection_log.h"
 #include "platform/handles.h"
 #include "platform/ras_api.h"
 #include "platform/thread.h"
@@ -127,6 +128,24 @@ struct Seen {
     std::string status; // LastStatusText
 };
 
+// Pumps this thread's messages, looking at `done` every few milliseconds, until it holds or the time is up.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start >= timeoutMs) {
+            return false;
+        }
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    return true;
+}
+
 inline ras::HRASCONN FakeHandle(std::uintptr_t value) { return reinterpret_cast<ras::HRASCONN>(value); }
 
 // The App with a hidden main window and a notifyLabel whose dial messages are recorded.
@@ -164,6 +183,10 @@ protected:
         }
         ReleaseApp();
         ::OleUninitialize();
+        // The program's own files beside the test program: leave none behind for the next run.
+        for (const std::string& path : {LogPath(), PhonebookPath(), PhonebookPath() + ".cred"}) {
+            ::DeleteFileA(path.c_str());
+        }
     }
 
     static void SetLines(LineList lines)
@@ -188,33 +211,13 @@ protected:
     static bool RunOnWorker(std::function<void()> body, DWORD timeoutMs = 20000)
     {
         platform::UniqueHandle thread = platform::StartThread(std::move(body));
-        if (!thread) {
-            return false;
-        }
-        const HANDLE handle = thread.Get();
-        const DWORD start = ::GetTickCount();
-        for (;;) {
-            MSG message;
-            while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                ::TranslateMessage(&message);
-                ::DispatchMessageW(&message);
-            }
-            const DWORD elapsed = ::GetTickCount() - start;
-            if (elapsed >= timeoutMs) {
-                return ::WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
-            }
-            // Wakes for the thread's end and for the messages it sends meanwhile.
-            if (::MsgWaitForMultipleObjects(1, &handle, FALSE, timeoutMs - elapsed, QS_ALLINPUT | QS_SENDMESSAGE)
-                == WAIT_OBJECT_0) {
-                return true;
-            }
-        }
+        return thread && PumpUntil([&] { return ::WaitForSingleObject(thread.Get(), 0) == WAIT_OBJECT_0; }, timeoutMs);
     }
 
     // Pumps until a dial outcome arrived.
     bool WaitForOutcome(DWORD timeoutMs = 20000)
     {
-        return uitest::PumpUntil([this] { return !seen_.empty(); }, timeoutMs);
+        return PumpUntil([this] { return !seen_.empty(); }, timeoutMs);
     }
 
     std::vector<UINT> Messages() const
