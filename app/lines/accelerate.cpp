@@ -14,6 +14,8 @@
 namespace {
 
 constexpr int kResultTop = 170;
+// The connect thread only hangs up old connections, writes two files and starts the dial.
+constexpr DWORD kConnectStartWaitMs = 10000;
 
 void ProcessPendingMessages()
 {
@@ -146,13 +148,25 @@ void AccelerateLine(int lineIndex)
     SetTrayItemEnabled(kTrayCustom, false);
     ShowResultPicture("connecting.png");
     a.disconnectButton.Visible(true);
-    platform::StartDetachedThread([lineIndex] { ConnectLine(lineIndex); });
+    a.connectThread = platform::StartThread([lineIndex] { ConnectLine(lineIndex); });
 }
 
 void StopAcceleration()
 {
-    app().disconnectButton.Enabled(false);
-    platform::StartDetachedThread([] {
+    App& a = app();
+    a.disconnectButton.Enabled(false);
+    // A stop pressed before the connect thread has dialled would find nothing to hang up
+    // and the line would come up behind the list: the stop worker waits for that thread first.
+    HANDLE pending = nullptr;
+    if (a.connectThread) {
+        ::DuplicateHandle(
+            ::GetCurrentProcess(), a.connectThread.Get(), ::GetCurrentProcess(), &pending, SYNCHRONIZE, FALSE, 0);
+    }
+    platform::StartDetachedThread([pending] {
+        if (pending) {
+            platform::UniqueHandle connect(pending);
+            ::WaitForSingleObject(connect.Get(), kConnectStartWaitMs);
+        }
         HangUp();
         ::SendMessageW(app().notifyLabel.Handle(), msg::MsgAccelStopped, 0, 0);
         app().disconnectButton.Enabled(true);

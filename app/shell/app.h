@@ -115,6 +115,8 @@ struct App {
     std::shared_ptr<std::atomic<bool>> speedTestCancel;
     platform::UniqueHandle speedTestWatcher;
     platform::UniqueHandle listFetchThread;
+    // The latest connect thread (UI thread only): a stop waits for it to have started its dial.
+    platform::UniqueHandle connectThread;
 };
 
 // The one instance; valid between CreateApp and ReleaseApp.

@@ -87,6 +87,19 @@ class Desktop:
         out = bench("run", BIN / "wininspect.exe", "listview", title, check=False).stdout
         return [json.loads(line) for line in out.splitlines() if line.startswith("{")]
 
+    def quit_program(self, timeout=30):
+        """Closes the program as a user would: close, confirm the question, end the exit notice."""
+        self.post_close(MAIN_TITLE)
+        questions = wait_until(lambda: [w for w in self.windows() if w["title"].startswith("是否") and w["visible"]],
+                               15)
+        if questions:
+            # btnExit.png (72 x 26 with a 10-pixel margin) at (114, 70) of the 400 x 120 question.
+            self.click_client(questions[0], 114 + 41, 70 + 18)
+            wait_until(lambda: not self.windows_titled(MAIN_TITLE), 15)
+            # The exit notice would count 120 seconds; it ends with this same close.
+            self.post_close(MAIN_TITLE)
+        return wait_until(lambda: not self.windows_titled(MAIN_TITLE, visible_only=False), timeout)
+
     def click_client(self, window, x, y, button="left"):
         """Clicks at a point of a window's client area (our windows have no frame)."""
         self.click(window["x"] + x, window["y"] + y, button)
