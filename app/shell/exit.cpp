@@ -16,16 +16,8 @@ constexpr int kConfirmHeight = 120;
 
 void ConfirmButton(WTButton& button, const char* file, int left, bool confirm)
 {
-    const std::vector<unsigned char> picture = LoadThemePicture(file);
-    const SIZE size = PictureSize(picture);
-    button.Initialise("", left, 70, size.cx + 10, size.cy + 10);
-    button.UsualPicture(picture, false);
-    button.LightPicture(picture, false);
-    button.DownPicture(picture, false);
-    const WTTheme& theme = app().theme;
-    button.UsualColor(theme.ButtonUsualColor(), false);
-    button.LightColor(theme.ButtonLightColor(), false);
-    button.DownColor(theme.ButtonDownColor(), false);
+    InitWholePictureButton(button, file, left, 70, 10);
+    UseThemeFills(button);
     // The window is built anew at every exit question; the old binding must not fire twice.
     button.RemoveEventBinding(WTElement::kClick);
     button.AddEventBinding(WTElement::kClick, [confirm](WPARAM, LPARAM) {

@@ -56,14 +56,6 @@ void NoFills(WTButton& button)
     button.DownColor(kNoFill, false);
 }
 
-void ThemeFills(WTButton& button)
-{
-    const WTTheme& theme = app().theme;
-    button.UsualColor(theme.ButtonUsualColor(), false);
-    button.LightColor(theme.ButtonLightColor(), false);
-    button.DownColor(theme.ButtonDownColor(), false);
-}
-
 void Font(WTElement& element, float size)
 {
     WTFontRecord font;
@@ -93,14 +85,9 @@ void StripButton(WTButton& button, const char* file, PictureLayout layout, doubl
 // A button showing one picture in every state, inside a margin of `margin` pixels.
 void WholeButton(WTButton& button, const char* file, double left, double top, int margin, bool themeFills, bool visible)
 {
-    const std::vector<unsigned char> picture = LoadThemePicture(file);
-    const SIZE size = PictureSize(picture);
-    button.Initialise("", Trunc(left), Trunc(top), size.cx + margin, size.cy + margin);
-    button.UsualPicture(picture, false);
-    button.LightPicture(picture, false);
-    button.DownPicture(picture, false);
+    InitWholePictureButton(button, file, Trunc(left), Trunc(top), margin);
     if (themeFills) {
-        ThemeFills(button);
+        UseThemeFills(button);
     } else {
         NoFills(button);
     }

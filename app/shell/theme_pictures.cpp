@@ -2,6 +2,7 @@
 
 #include "app/shell/app.h"
 #include "platform/files.h"
+#include "ui/button.h"
 
 std::vector<unsigned char> LoadThemePicture(const std::string& file)
 {
@@ -28,4 +29,22 @@ StatePictures LoadStatePictures(const std::string& file, PictureLayout layout)
     pictures.light = CutStatePicture(strip, layout, PictureState::Light);
     pictures.down = CutStatePicture(strip, layout, PictureState::Down);
     return pictures;
+}
+
+void InitWholePictureButton(WTButton& button, const std::string& file, int left, int top, int margin)
+{
+    const std::vector<unsigned char> picture = LoadThemePicture(file);
+    const SIZE size = PictureSize(picture);
+    button.Initialise("", left, top, size.cx + margin, size.cy + margin);
+    button.UsualPicture(picture, false);
+    button.LightPicture(picture, false);
+    button.DownPicture(picture, false);
+}
+
+void UseThemeFills(WTButton& button)
+{
+    const WTTheme& theme = app().theme;
+    button.UsualColor(theme.ButtonUsualColor(), false);
+    button.LightColor(theme.ButtonLightColor(), false);
+    button.DownColor(theme.ButtonDownColor(), false);
 }

@@ -20,3 +20,9 @@ struct StatePictures {
 };
 
 StatePictures LoadStatePictures(const std::string& file, PictureLayout layout);
+
+class WTButton;
+// Initialises a button that shows one picture in every state, inside a margin of `margin` pixels.
+void InitWholePictureButton(WTButton& button, const std::string& file, int left, int top, int margin);
+// The theme's usual, hover and pressed fills.
+void UseThemeFills(WTButton& button);
