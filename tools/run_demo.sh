@@ -21,7 +21,7 @@ echo "demo: building"
 cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
   -DSORVIK_SERVICE_HOST=127.0.0.1:18631 -DSORVIK_WEBSITE_URL=http://127.0.0.1:18631 \
   -DSORVIK_FORUM_URL=http://127.0.0.1:18631 >"$demo/configure.log"
-cmake --build build/win -j "$(nproc)" --target Sorvik rasapi32 >"$demo/build.log" || {
+cmake --build build/win -j "$(nproc)" --target Sorvik sorvik_ras_standin >"$demo/build.log" || {
   cat "$demo/build.log"; exit 1; }
 
 # A fresh copy beside which the program writes its files, as after unpacking.
