@@ -59,7 +59,7 @@ class Desktop:
         bench("desktop", size)
 
     def windows(self):
-        out = bench("run", BIN / "wininspect.exe", "windows", check=False).stdout
+        out = bench("run", BIN / "wininfo.exe", "windows", check=False).stdout
         return [json.loads(line) for line in out.splitlines() if line.startswith("{")]
 
     def windows_titled(self, title, visible_only=True):
@@ -71,7 +71,7 @@ class Desktop:
         return found[0]
 
     def post_close(self, title):
-        return bench("run", BIN / "wininspect.exe", "close", title, check=False).returncode == 0
+        return bench("run", BIN / "wininfo.exe", "close", title, check=False).returncode == 0
 
     def screenshot(self, path):
         Path(path).parent.mkdir(parents=True, exist_ok=True)
@@ -84,7 +84,7 @@ class Desktop:
         bench("key", *keys)
 
     def list_rows(self, title=MAIN_TITLE):
-        out = bench("run", BIN / "wininspect.exe", "listview", title, check=False).stdout
+        out = bench("run", BIN / "wininfo.exe", "listview", title, check=False).stdout
         return [json.loads(line) for line in out.splitlines() if line.startswith("{")]
 
     def quit_program(self, timeout=30):

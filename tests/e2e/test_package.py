@@ -15,7 +15,7 @@ def test_the_release_zip_runs_from_a_fresh_prefix(tmp_path, monkeypatch, demo):
     names = zipfile.ZipFile(package).namelist()
     assert "Sorvik/Sorvik.exe" in names
     assert "Sorvik/theme/theme.ini" in names and "Sorvik/theme/default/config.ini" in names
-    assert not [n for n in names if n.endswith((".dll", ".py")) or "wininspect" in n], names
+    assert not [n for n in names if n.endswith((".dll", ".py")) or "wininfo" in n], names
 
     # A bench of its own: a new prefix, as on a machine that never ran Sorvik.
     monkeypatch.setenv("SORVIK_BENCH_DIR", str(tmp_path / "bench"))

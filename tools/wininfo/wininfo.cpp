@@ -1,9 +1,9 @@
 // Test helper run inside the same Wine prefix as Sorvik.exe: reports the
 // windows of the desktop as JSON lines and pokes them, so end-to-end tests can
 // check geometry and state from outside the program.
-//   wininspect windows                 one JSON object per visible or hidden top-level window
-//   wininspect close TITLE             post WM_CLOSE to the first top-level window with that title
-//   wininspect listview TITLE          the rows of the list view inside that window, one JSON line each
+//   wininfo windows                 one JSON object per visible or hidden top-level window
+//   wininfo close TITLE             post WM_CLOSE to the first top-level window with that title
+//   wininfo listview TITLE          the rows of the list view inside that window, one JSON line each
 #include "platform/win.h"
 
 #include <commctrl.h>
@@ -219,6 +219,6 @@ int wmain(int argc, wchar_t** argv)
     if (command == L"listview" && argc > 2) {
         return ReportListView(argv[2]);
     }
-    std::fputs("usage: wininspect windows | close TITLE | listview TITLE\n", stderr);
+    std::fputs("usage: wininfo windows | close TITLE | listview TITLE\n", stderr);
     return 2;
 }
