@@ -204,6 +204,10 @@ class DemoService:
     def reset(self):
         self._call("POST", "/_control/reset")
 
+    def drop(self, address):
+        """Closes the PPTP sessions on a line's address, as a server going away would."""
+        return self._call("POST", f"/_control/drop?address={address}")
+
     def stop(self):
         if self.proc.poll() is None:
             self.proc.send_signal(signal.SIGTERM)
@@ -228,3 +232,17 @@ def demo(service):
     service.configure(service.demo_config())
     service.reset()
     return service
+
+
+@pytest.fixture
+def opened_urls(tmp_path):
+    """What the program hands to the shell as web pages: Wine's browser launcher is pointed at a
+    script that records its arguments instead of starting a browser."""
+    record = tmp_path / "opened-urls.txt"
+    script = tmp_path / "record-url.sh"
+    script.write_text(f'#!/bin/sh\necho "$@" >> {record}\n')
+    script.chmod(0o755)
+    key = r"HKCU\Software\Wine\WineBrowser"
+    bench("run", "reg", "add", key, "/v", "Browsers", "/d", str(script), "/f")
+    yield lambda: record.read_text().split() if record.exists() else []
+    bench("run", "reg", "delete", key, "/v", "Browsers", "/f", check=False)

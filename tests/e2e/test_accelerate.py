@@ -128,3 +128,30 @@ def test_a_demanded_new_version_shows_its_panel_and_a_hostile_download_address_o
     assert wait_until(lambda: all(p.poll() is not None for p in sorvik.processes), 20), "download quits at once"
     time.sleep(2)
     assert not marker.exists(), "a local program named by the notice file must not run"
+
+
+def test_a_dropped_connection_shows_the_failure(sorvik, desktop, demo):
+    window = start_measured(sorvik, desktop, demo)
+    desktop.click_client(window, *ONE_CLICK)
+    assert wait_until(lambda: any("&" not in q for q in hellos(demo)), 20)
+    address = next(q for q in hellos(demo) if "&" not in q)[len("?ip="):]
+    demo.drop(address)
+    log = sorvik.root / "log.log"
+    assert wait_until(lambda: read_gbk(log).split("\r\n")[-2] == "断开连接", 20), read_gbk(log)
+    time.sleep(1)
+    desktop.screenshot(SHOTS / "dropped.png")
+    assert f"?ip={address}&remove=1" not in hellos(demo), "a drop is not the program's own hang-up"
+
+
+def test_the_notice_bar_link_opens_the_notice_address(sorvik, desktop, demo, opened_urls):
+    sorvik.start()
+    window = desktop.wait_window(MAIN_TITLE)
+    assert wait_until(lambda: demo.requests("/jsq/beta.htm"), 20)
+    time.sleep(2)
+    # The link follows the measured end of the message: sweep along the bar (y = 71..101),
+    # short of the close button at its right end.
+    for x in range(200, 740, 24):
+        desktop.click_client(window, x, 86)
+        if wait_until(opened_urls, 1.5, interval=0.25):
+            break
+    assert opened_urls() == [demo.demo_config()["notice"]["linkurl"]]
