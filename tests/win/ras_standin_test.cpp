@@ -1,6 +1,7 @@
 // The RAS stand-in (tools/rasapi32) as the program meets it: phonebook entries and credentials,
 // asynchronous dials against a small line server on 127.0.0.x:1723, enumeration, hang-up and
 // error texts. The line server here speaks the demo service's LOGIN protocol.
+#include "tests/win/temp_dir.h"
 #include "platform/win.h"
 
 #include <gtest/gtest.h>
@@ -67,29 +68,10 @@ size_t CountOf(const std::string& text, const std::string& part)
 class TempPhonebook {
 public:
     TempPhonebook()
+        : dir_("sorvik-ras-")
+        , path_(dir_.Path("vpn.dat"))
     {
-        static std::atomic<int> serial{0};
-        char temp[MAX_PATH] = {};
-        ::GetTempPathA(MAX_PATH, temp);
-        dir_ = std::string(temp) + "sorvik-ras-" + std::to_string(::GetCurrentProcessId()) + "-"
-            + std::to_string(serial++);
-        ::CreateDirectoryA(dir_.c_str(), nullptr);
-        path_ = dir_ + "\\vpn.dat";
     }
-    ~TempPhonebook()
-    {
-        WIN32_FIND_DATAA found;
-        const HANDLE find = ::FindFirstFileA((dir_ + "\\*").c_str(), &found);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                ::DeleteFileA((dir_ + "\\" + found.cFileName).c_str());
-            } while (::FindNextFileA(find, &found));
-            ::FindClose(find);
-        }
-        ::RemoveDirectoryA(dir_.c_str());
-    }
-    TempPhonebook(const TempPhonebook&) = delete;
-    TempPhonebook& operator=(const TempPhonebook&) = delete;
 
     const char* Path() const { return path_.c_str(); }
     std::string Read(const char* section, const char* key) const
@@ -100,7 +82,7 @@ public:
     }
 
 private:
-    std::string dir_;
+    TempDir dir_;
     std::string path_;
 };
 

@@ -2,6 +2,7 @@
 // messages, the demo service's lines, files in temporary folders, and the stand-in's enumeration.
 #pragma once
 
+#include "tests/win/temp_dir.h"
 #include "platform/win.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,8 @@
 #include "ui/messages.h"
 
 namespace vpntest {
+
+using TempDir = ::TempDir;
 
 // Lines of tools/demo_service/demo.json, whose PPTP listeners the demo service runs.
 inline Line AcceptingLine() { return {"华东电信一区", "127.0.0.11", "18701", "hd01", "hd01pass", "", "流畅"}; }
@@ -62,39 +65,6 @@ inline std::string SystemErrorText(DWORD error)
     RasGetErrorStringA(error, text, sizeof text);
     return text;
 }
-
-// A fresh folder, removed with the files in it.
-class TempDir {
-public:
-    TempDir()
-    {
-        static std::atomic<int> serial{0};
-        char temp[MAX_PATH] = {};
-        ::GetTempPathA(MAX_PATH, temp);
-        dir_ = std::string(temp) + "sorvik-vpn-" + std::to_string(::GetCurrentProcessId()) + "-"
-            + std::to_string(serial++);
-        ::CreateDirectoryA(dir_.c_str(), nullptr);
-    }
-    ~TempDir()
-    {
-        WIN32_FIND_DATAA found;
-        const HANDLE find = ::FindFirstFileA((dir_ + "\\*").c_str(), &found);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                ::DeleteFileA((dir_ + "\\" + found.cFileName).c_str());
-            } while (::FindNextFileA(find, &found));
-            ::FindClose(find);
-        }
-        ::RemoveDirectoryA(dir_.c_str());
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    std::string Path(const std::string& name) const { return dir_ + "\\" + name; }
-
-private:
-    std::string dir_;
-};
 
 // The connections RAS reports as dialling or connected.
 inline std::vector<ras::RASCONNA> LiveConnections()
