@@ -1,7 +1,7 @@
 // The RAS stand-in (tools/rasapi32) as the program meets it: phonebook entries and credentials,
 // asynchronous dials against a small line server on 127.0.0.x:1723, enumeration, hang-up and
 // error texts. The line server here speaks the demo service's LOGIN protocol.
-#include "tests/win/temp_dir.h"
+#include "tests/win/test_files.h"
 #include "platform/win.h"
 
 #include <gtest/gtest.h>
@@ -37,22 +37,6 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs)
         ::Sleep(10);
     }
     return true;
-}
-
-std::string FileText(const std::string& path)
-{
-    platform::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string text;
-    if (!file) {
-        return text;
-    }
-    char buffer[4096];
-    DWORD got = 0;
-    while (::ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
-        text.append(buffer, got);
-    }
-    return text;
 }
 
 size_t CountOf(const std::string& text, const std::string& part)

@@ -2,7 +2,7 @@
 // messages, the demo service's lines, files in temporary folders, and the stand-in's enumeration.
 #pragma once
 
-#include "tests/win/temp_dir.h"
+#include "tests/win/test_files.h"
 #include "platform/win.h"
 
 #include <gtest/gtest.h>
@@ -37,21 +37,7 @@ inline Line RejectingLine() { return {"香港专线", "127.0.0.14", "18704", "hk
 // Nothing listens here.
 inline Line UnreachableLine() { return {"无人线路", "127.0.0.99", "18799", "nn99", "nn99pass", "", "流畅"}; }
 
-inline std::string FileText(const std::string& path)
-{
-    platform::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string text;
-    if (!file) {
-        return text;
-    }
-    char buffer[4096];
-    DWORD got = 0;
-    while (::ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
-        text.append(buffer, got);
-    }
-    return text;
-}
+using ::FileText;
 
 inline bool FileExists(const std::string& path)
 {

@@ -1,11 +1,15 @@
-// A fresh folder under the temporary directory, removed with the files in it.
+// Files for the Windows tests: a temporary folder, and a file read whole as text.
 #pragma once
 
 #include "platform/win.h"
 
 #include <atomic>
 #include <string>
+#include <vector>
 
+#include "platform/files.h"
+
+// A fresh folder under the temporary directory, removed with the files in it.
 class TempDir {
 public:
     explicit TempDir(const std::string& prefix = "sorvik-test-")
@@ -36,3 +40,10 @@ public:
 private:
     std::string dir_;
 };
+
+// The whole file as text; empty when it cannot be read.
+inline std::string FileText(const std::string& path)
+{
+    const std::vector<unsigned char> bytes = platform::ReadWholeFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
