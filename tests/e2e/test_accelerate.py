@@ -55,6 +55,32 @@ def test_one_click_connects_to_the_fastest_line_and_stop_reports_the_hang_up(sor
         "stopping returns to the line list"
 
 
+def test_the_connecting_panel_stays_while_the_line_is_slow_to_log_in(sorvik, desktop, demo):
+    delay = 4
+    config = demo.demo_config()
+    for line in config["lines"]:
+        line["login_delay"] = delay
+    demo.configure(config)
+    window = start_measured(sorvik, desktop, demo)
+    desktop.screenshot(SHOTS / "start.png")
+    log = sorvik.root / "log.log"
+
+    desktop.click_client(window, *ONE_CLICK)
+    clicked = time.monotonic()
+    # The stand-in has sent the login and waits for the line's answer.
+    assert wait_until(lambda: log.exists() and "开始认证" in read_gbk(log), 10)
+    time.sleep(0.5)
+    desktop.screenshot(SHOTS / "connecting.png")
+    assert "连接成功" not in read_gbk(log)
+    assert not any(q.startswith("?ip=") for q in hellos(demo)), "no report before the line is up"
+
+    assert wait_until(lambda: "连接成功" in read_gbk(log), delay + 10)
+    assert time.monotonic() - clicked > delay - 1
+    assert wait_until(lambda: any(q.startswith("?ip=") for q in hellos(demo)), 20), hellos(demo)
+    desktop.click_client(window, *DISCONNECT)
+    assert wait_until(lambda: any(q.endswith("&remove=1") for q in hellos(demo)), 20), hellos(demo)
+
+
 def test_custom_acceleration_through_a_chosen_row_and_a_failed_dial(sorvik, desktop, demo):
     window = start_measured(sorvik, desktop, demo)
     lines = demo.demo_config()["lines"]

@@ -5,7 +5,7 @@ import time
 
 import pytest
 
-from svc_support import (KEY_FILE, PROBE_PORT, line_address, make_line, pptp_login,
+from svc_support import (KEY_FILE, PROBE_PORT, line_address, make_line, pptp_login, read_line,
                          rc4, tcp_connect, wait_closed)
 
 
@@ -108,6 +108,30 @@ class TestPptp:
         sock.close()
         assert pptp_events(svc, 1) == [(line_address(1), None, "closed")]
 
+    def test_delayed_login_answers_late_and_outlives_the_login_timeout(self, start_service):
+        svc = start_service({"lines": [make_line(1, login_delay=0.8), make_line(2)],
+                             "pptp_login_timeout": 0.4})
+        start = time.monotonic()
+        late = tcp_connect(line_address(1), 1723, 5)
+        late.sendall(b"LOGIN\tuser1\tpass1\n")
+        # Another line answers at once while the first one waits.
+        quick, answer = pptp_login(line_address(2), "user2", "pass2")
+        assert answer == b"OK\n" and time.monotonic() - start < 0.5
+        assert read_line(late) == b"OK\n"
+        assert 0.7 < time.monotonic() - start < 3
+        assert not wait_closed(late, 0.3)
+        for sock in (late, quick):
+            sock.close()
+        assert sorted(e[1:] for e in pptp_events(svc, 4)) == [
+            ("user1", "closed"), ("user1", "ok"), ("user2", "closed"), ("user2", "ok")]
+
+    def test_wrong_password_is_refused_without_the_delay(self, start_service):
+        start_service({"lines": [make_line(1, login_delay=5)]})
+        start = time.monotonic()
+        sock, answer = pptp_login(line_address(1), "user1", "wrong")
+        assert answer == b"ERR 691\n" and time.monotonic() - start < 2
+        sock.close()
+
 
 class TestChangeConfig:
     def test_new_lines_replace_old(self, start_service):
@@ -147,6 +171,8 @@ class TestChangeConfig:
         {"lines": [make_line(5, address="10.0.0.1")]},
         {"lines": [make_line(5), make_line(5)]},
         {"lines": [make_line(5, probe_port="80")]},
+        {"lines": [make_line(5, login_delay=-1)]},
+        {"lines": [make_line(5, login_delay=60)]},
         {"linelist_body": "weird"},
         {"unknown": 1},
         [],

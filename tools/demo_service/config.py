@@ -11,6 +11,7 @@ NOTICE_KEYS = ("time", "adurl", "adurl2", "message", "linktext", "linkurl", "url
 LINELIST_MODES = ("normal", "empty", "garbage")
 PPTP_PORT = 1723
 DEFAULT_LOGIN_TIMEOUT = 10.0
+MAX_LOGIN_DELAY = 8
 
 
 class ConfigError(ValueError):
@@ -28,6 +29,7 @@ class Line:
     answers: bool = True
     pptp: bool = True
     reject_login: bool = False
+    login_delay: float = 0.0
 
 
 @dataclass(frozen=True)
@@ -62,6 +64,14 @@ def _gbk(value, where):
         raise ConfigError(f"{where}: {value!r} cannot be encoded as GBK") from None
 
 
+def _login_delay(obj, where):
+    # Kept well below the RAS stand-in's own 10-second wait for the answer.
+    value = obj.get("login_delay", 0)
+    if isinstance(value, bool) or not isinstance(value, (int, float)) or not 0 <= value <= MAX_LOGIN_DELAY:
+        raise ConfigError(f"{where}: 'login_delay' must be seconds 0..{MAX_LOGIN_DELAY}, got {value!r}")
+    return float(value)
+
+
 def loopback_address(text, where):
     try:
         addr = ipaddress.ip_address(text)
@@ -77,7 +87,7 @@ def _parse_line(raw, index):
     if not isinstance(raw, dict):
         raise ConfigError(f"{where}: must be an object")
     known = {"name", "address", "probe_port", "user", "password", "load",
-             "answers", "pptp", "reject_login"}
+             "answers", "pptp", "reject_login", "login_delay"}
     unknown = set(raw) - known
     if unknown:
         raise ConfigError(f"{where}: unknown keys {sorted(unknown)}")
@@ -94,6 +104,7 @@ def _parse_line(raw, index):
         answers=_flag(raw, "answers", where, True),
         pptp=_flag(raw, "pptp", where, True),
         reject_login=_flag(raw, "reject_login", where, False),
+        login_delay=_login_delay(raw, where),
     )
     _gbk(line.user, where)
     _gbk(line.password, where)

@@ -31,6 +31,7 @@ class _Session:
     buf: bytearray = field(default_factory=bytearray)
     user: object = None
     logged_in: bool = False
+    verdict_at: object = None  # monotonic time a delayed OK is due, or None
 
 
 def _bind_listener(address, port):
@@ -131,10 +132,12 @@ class LineServers:
                         self._read_session(data)
                 except Exception as exc:  # keep serving the other lines
                     print(f"service: line server error: {exc!r}", file=sys.stderr, flush=True)
+            self._answer_due()
             self._expire_logins()
 
     def _select_timeout(self):
-        pending = [s.deadline for s in self._sessions.values() if not s.logged_in]
+        pending = [s.verdict_at if s.verdict_at is not None else s.deadline
+                   for s in self._sessions.values() if not s.logged_in]
         if not pending:
             return None
         return max(0.0, min(pending) - time.monotonic())
@@ -224,8 +227,8 @@ class LineServers:
         if not data:
             self._end(s, "closed")
             return
-        if s.logged_in:
-            return  # nothing more is expected from a logged-in client
+        if s.logged_in or s.verdict_at is not None:
+            return  # nothing more is expected once the login line is in
         s.buf += data
         if b"\n" not in s.buf:
             if len(s.buf) > MAX_LOGIN_LINE:
@@ -241,6 +244,13 @@ class LineServers:
         if not ok:
             self._refuse(s)
             return
+        if line.login_delay > 0:
+            s.verdict_at = time.monotonic() + line.login_delay
+            return
+        self._accept_login(s)
+
+    def _accept_login(self, s):
+        s.verdict_at = None
         if not self._send(s, b"OK\n"):
             self._end(s, "closed")
             return
@@ -268,9 +278,15 @@ class LineServers:
         self._recorder.record({"kind": "pptp", "address": s.line.address,
                                "user": s.user, "result": result})
 
+    def _answer_due(self):
+        now = time.monotonic()
+        for s in [s for s in self._sessions.values() if s.verdict_at is not None and s.verdict_at <= now]:
+            self._accept_login(s)
+
     def _expire_logins(self):
         now = time.monotonic()
-        for s in [s for s in self._sessions.values() if not s.logged_in and s.deadline <= now]:
+        for s in [s for s in self._sessions.values()
+                  if not s.logged_in and s.verdict_at is None and s.deadline <= now]:
             self._end(s, "closed")
 
     def _drop(self, address):
