@@ -50,13 +50,22 @@ configure_and_build() {
   fi
 }
 
+# The C++ sources under version control; an unpacked archive has no git, so look on disk then.
+source_files() {
+  if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    git ls-files -z '*.cpp' '*.h'
+  else
+    find . -path ./build -prune -o -type f \( -name '*.cpp' -o -name '*.h' \) -print0
+  fi
+}
+
 mkdir -p build
 for layer in "${layers[@]}"; do
   case "$layer" in
     format)
       note "format"
-      if git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror; then
-        echo "format: clean"
+      if source_files | xargs -0 clang-format --dry-run --Werror; then
+        echo "format: clean"; total_pass=$((total_pass + 1))
       else
         failed_layers+=("format"); total_fail=$((total_fail + 1))
       fi
