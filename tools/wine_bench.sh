@@ -32,10 +32,16 @@ bench_display() {
   mkdir -p "$BENCH_STATE"
   export DISPLAY="$BENCH_XVFB_DISPLAY"
   if ! bench_display_ok; then
-    Xvfb "$DISPLAY" -screen 0 "${BENCH_SCREEN}x24" -nolisten tcp >"$BENCH_STATE/xvfb.log" 2>&1 &
-    echo $! >"$BENCH_STATE/xvfb.pid"
+    # -noreset: by default the server resets when its last client leaves, and a check made
+    # during that reset would wrongly find no display and start a second server.
+    Xvfb "$DISPLAY" -screen 0 "${BENCH_SCREEN}x24" -nolisten tcp -noreset >"$BENCH_STATE/xvfb.log" 2>&1 &
+    local pid=$!
     for _ in $(seq 50); do bench_display_ok && break; sleep 0.1; done
     bench_display_ok || { echo "wine_bench: Xvfb did not start" >&2; return 1; }
+    # Only the server that holds the display's lock is ours to stop; one that found it taken exits.
+    local owner
+    owner="$(tr -d ' \n' <"/tmp/.X${DISPLAY#:}-lock" 2>/dev/null || true)"
+    if [ "$owner" = "$pid" ]; then echo "$pid" >"$BENCH_STATE/xvfb.pid"; fi
   fi
   echo "$DISPLAY"
 }
