@@ -35,6 +35,10 @@ cp -r build/win/bin/theme "$app/"
 pids=()
 cleanup() {
   trap - EXIT INT TERM
+  if [ -n "${shooter:-}" ]; then
+    kill -- "-$shooter" 2>/dev/null || true
+    wait "$shooter" 2>/dev/null || true
+  fi
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   bash tools/wine_bench.sh kill >/dev/null 2>&1 || true
   [ -n "${started_display:-}" ] && bash tools/wine_bench.sh stop >/dev/null 2>&1 || true
@@ -62,8 +66,10 @@ grep -q '^READY' "$demo/service.log" || { echo "demo: the service did not start:
 if [ -n "${started_display:-}" ]; then
   mkdir -p "$shots"
   echo "demo: no display here; screenshots every 5 s go to $shots"
-  ( while true; do bash tools/wine_bench.sh screenshot "$shots/$(date +%H%M%S).png" || true; sleep 5; done ) &
-  pids+=($!)
+  # A group of its own, so that stopping it also stops a screenshot half taken.
+  setsid bash -c 'while true; do bash tools/wine_bench.sh screenshot "$1/$(date +%H%M%S).png" || true; sleep 5; done' \
+    shots "$shots" >/dev/null 2>&1 &
+  shooter=$!
 fi
 
 echo "demo: starting Sorvik.exe (Wine desktop $screen on $DISPLAY)"

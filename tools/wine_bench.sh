@@ -34,7 +34,8 @@ bench_display() {
   if ! bench_display_ok; then
     # -noreset: by default the server resets when its last client leaves, and a check made
     # during that reset would wrongly find no display and start a second server.
-    Xvfb "$DISPLAY" -screen 0 "${BENCH_SCREEN}x24" -nolisten tcp -noreset >"$BENCH_STATE/xvfb.log" 2>&1 &
+    # setsid: a Ctrl-C meant for the caller must not take the display away under Wine's windows.
+    setsid Xvfb "$DISPLAY" -screen 0 "${BENCH_SCREEN}x24" -nolisten tcp -noreset >"$BENCH_STATE/xvfb.log" 2>&1 &
     local pid=$!
     for _ in $(seq 50); do bench_display_ok && break; sleep 0.1; done
     bench_display_ok || { echo "wine_bench: Xvfb did not start" >&2; return 1; }
