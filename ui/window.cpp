@@ -175,11 +175,7 @@ void WTWindow::ReleaseResources()
     onCloseQuery = nullptr;
     backgroundBrush_.Reset();
     backgroundPicture_.Reset();
-    if (trayRecord_) {
-        ::Shell_NotifyIconW(NIM_DELETE, trayRecord_.get());
-        trayRecord_.reset();
-    }
-    trayIcon_.Reset();
+    tray_.Remove();
     if (hiddenOwner_) {
         ::DestroyWindow(hiddenOwner_);
         hiddenOwner_ = nullptr;
@@ -590,12 +586,12 @@ LRESULT WTWindow::TopLevelMessage(HWND, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     case msg::kTrayCallback:
         if (onTrayEvent) {
-            onTrayEvent(TrayEventCode(static_cast<UINT>(lParam)));
+            onTrayEvent(WTTrayIcon::EventCode(static_cast<UINT>(lParam)));
         }
         return 0;
     default:
-        if (taskbarCreatedMessage_ && message == taskbarCreatedMessage_) {
-            ReAddTrayIcon();
+        if (tray_.IsTaskbarCreated(message)) {
+            tray_.AddAgain();
         }
         return 0;
     }
@@ -818,122 +814,3 @@ int WTWindow::RegisterHotKey(UINT modifiers, UINT virtualKey)
 bool WTWindow::UnregisterHotKey(int id) const { return ::UnregisterHotKey(hwnd_, id) != FALSE; }
 
 void WTWindow::AcceptFiles(bool accept) const { ::DragAcceptFiles(hwnd_, accept ? TRUE : FALSE); }
-
-// ---------------------------------------------------------------------------
-// Notification-area icon
-
-namespace {
-constexpr UINT kTrayRecordSize = 936; // the version-2 layout, understood by every shell since 2000
-constexpr UINT kTrayFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-
-template <size_t N> void CopyCut(wchar_t (&field)[N], const std::wstring& text)
-{
-    const size_t n = text.size() < N - 1 ? text.size() : N - 1;
-    text.copy(field, n);
-    field[n] = L'\0';
-}
-} // namespace
-
-int WTWindow::TrayEventCode(UINT mouseMessage)
-{
-    switch (mouseMessage) {
-    case WM_LBUTTONDOWN:
-        return 1;
-    case WM_RBUTTONDOWN:
-        return 2;
-    case WM_MBUTTONDOWN:
-        return 3;
-    case WM_LBUTTONDBLCLK:
-        return 4;
-    case WM_RBUTTONDBLCLK:
-        return 5;
-    case WM_MBUTTONDBLCLK:
-        return 6;
-    case WM_MOUSEMOVE:
-        return 7;
-    case NIN_BALLOONSHOW:
-        return 8;
-    case NIN_BALLOONTIMEOUT:
-        return 9;
-    case NIN_BALLOONUSERCLICK:
-        return 10;
-    default:
-        return 0;
-    }
-}
-
-bool WTWindow::AddTrayIcon(HICON icon, const std::wstring& tip)
-{
-    if (!taskbarCreatedMessage_) {
-        taskbarCreatedMessage_ = ::RegisterWindowMessageW(L"TaskbarCreated");
-    }
-    trayRecord_ = std::make_unique<NOTIFYICONDATAW>();
-    trayIcon_.Reset(icon);
-    NOTIFYICONDATAW& record = *trayRecord_;
-    record.cbSize = kTrayRecordSize;
-    record.hWnd = hwnd_;
-    record.uID = 1;
-    record.uFlags = kTrayFlags;
-    record.uCallbackMessage = msg::kTrayCallback;
-    record.hIcon = icon;
-    CopyCut(record.szTip, tip);
-    return ::Shell_NotifyIconW(NIM_ADD, &record) != FALSE;
-}
-
-bool WTWindow::ModifyTray(UINT flags)
-{
-    trayRecord_->uFlags = flags;
-    return ::Shell_NotifyIconW(NIM_MODIFY, trayRecord_.get()) != FALSE;
-}
-
-bool WTWindow::SetTrayTip(const std::wstring& tip)
-{
-    if (!trayRecord_) {
-        return false;
-    }
-    CopyCut(trayRecord_->szTip, tip);
-    return ModifyTray(kTrayFlags);
-}
-
-bool WTWindow::SetTrayIcon(HICON icon)
-{
-    if (!trayRecord_) {
-        return false;
-    }
-    trayIcon_.Reset(icon);
-    trayRecord_->hIcon = icon;
-    return ModifyTray(kTrayFlags);
-}
-
-bool WTWindow::ShowBalloon(const std::wstring& text, const std::wstring& title, DWORD iconType, UINT timeoutMs)
-{
-    if (!trayRecord_) {
-        return false;
-    }
-    CopyCut(trayRecord_->szInfo, text);
-    CopyCut(trayRecord_->szInfoTitle, title);
-    trayRecord_->uTimeout = timeoutMs;
-    trayRecord_->dwInfoFlags = iconType;
-    return ModifyTray(NIF_MESSAGE | NIF_ICON | NIF_STATE | NIF_TIP | NIF_INFO);
-}
-
-bool WTWindow::RemoveTrayIcon()
-{
-    if (!trayRecord_) {
-        return false;
-    }
-    const bool removed = ::Shell_NotifyIconW(NIM_DELETE, trayRecord_.get()) != FALSE;
-    trayRecord_.reset();
-    trayIcon_.Reset();
-    return removed;
-}
-
-void WTWindow::ReAddTrayIcon()
-{
-    if (!trayRecord_) {
-        return;
-    }
-    ::Shell_NotifyIconW(NIM_DELETE, trayRecord_.get());
-    trayRecord_->uFlags = kTrayFlags;
-    ::Shell_NotifyIconW(NIM_ADD, trayRecord_.get());
-}

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/handles.h"
+#include "ui/tray_icon.h"
 
 class WTWindow {
 public:
@@ -93,16 +94,10 @@ public:
     bool UnregisterHotKey(int id) const;
     void AcceptFiles(bool accept) const;
 
-    // Notification-area icon owned by this window.
-    bool AddTrayIcon(HICON icon, const std::wstring& tip = std::wstring());
-    bool SetTrayTip(const std::wstring& tip);
-    bool SetTrayIcon(HICON icon);
-    bool ShowBalloon(const std::wstring& text, const std::wstring& title = std::wstring(), DWORD iconType = NIIF_INFO,
-        UINT timeoutMs = 10000);
-    bool RemoveTrayIcon();
-    bool HasTrayIcon() const { return trayRecord_ != nullptr; }
-    const NOTIFYICONDATAW* TrayRecord() const { return trayRecord_.get(); } // for inspection
-    static int TrayEventCode(UINT mouseMessage);
+    // Notification-area icon of this window; removed when the window goes.
+    bool AddTrayIcon(HICON icon, const std::wstring& tip = std::wstring()) { return tray_.Add(hwnd_, icon, tip); }
+    WTTrayIcon& Tray() { return tray_; }
+    const WTTrayIcon& Tray() const { return tray_; }
 
     // Basic events. Mouse coordinates: x unsigned, y signed; keys: 1 Ctrl, 2 Shift, 4 Alt.
     // A nonzero result of an input handler ends the message's processing.
@@ -160,8 +155,6 @@ private:
     LRESULT DispatchInput(const std::function<LRESULT(int, int, int)>& handler, LPARAM lParam) const;
     LRESULT HandleSetCursor(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void HandleDroppedFiles(HDROP drop);
-    void ReAddTrayIcon();
-    bool ModifyTray(UINT flags);
 
     HWND hwnd_ = nullptr;
     WNDPROC previousProc_ = nullptr;
@@ -172,9 +165,7 @@ private:
     COLORREF backgroundColor_ = 0;
     platform::UniqueBitmap backgroundPicture_;
     int pictureMode_ = 0;
-    std::unique_ptr<NOTIFYICONDATAW> trayRecord_;
-    platform::UniqueIcon trayIcon_;
-    UINT taskbarCreatedMessage_ = 0;
+    WTTrayIcon tray_;
 
     bool keepActiveLook_ = false;
     bool dragByBody_ = false;

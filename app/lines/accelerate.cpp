@@ -4,12 +4,13 @@
 
 #include "app/lines/speed_test.h"
 #include "app/shell/app.h"
+#include "app/shell/notify_messages.h"
 #include "app/shell/theme_pictures.h"
 #include "app/shell/tray.h"
 #include "app/vpn/connect.h"
 #include "app/vpn/reports.h"
 #include "platform/thread.h"
-#include "ui/messages.h"
+#include "app/shell/messages.h"
 
 namespace {
 
@@ -169,10 +170,12 @@ void StopAcceleration()
         }
         HangUp();
         ::SendMessageW(app().notifyLabel.Handle(), msg::MsgAccelStopped, 0, 0);
-        app().disconnectButton.Enabled(true);
-        SetTrayItemEnabled(kTrayOneClick, true);
-        SetTrayItemEnabled(kTrayCustom, true);
-        SetTrayItemEnabled(kTrayStop, false);
+        PostToUiThread([] {
+            app().disconnectButton.Enabled(true);
+            SetTrayItemEnabled(kTrayOneClick, true);
+            SetTrayItemEnabled(kTrayCustom, true);
+            SetTrayItemEnabled(kTrayStop, false);
+        });
     });
 }
 

@@ -7,7 +7,7 @@
 #include "app/lines/latency_text.h"
 #include "app/lines/line_rows.h"
 #include "app/shell/app.h"
-#include "ui/messages.h"
+#include "app/shell/messages.h"
 
 namespace {
 

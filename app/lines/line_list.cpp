@@ -6,11 +6,12 @@
 #include "app/lines/rc4.h"
 #include "app/lines/speed_test.h"
 #include "app/shell/app.h"
+#include "app/shell/notify_messages.h"
 #include "app/vpn/http_request.h"
 #include "platform/charset.h"
 #include "platform/thread.h"
 #include "service_config.h"
-#include "ui/messages.h"
+#include "app/shell/messages.h"
 
 namespace {
 
@@ -24,12 +25,15 @@ std::string DecodeLineList(const std::vector<std::uint8_t>& body)
     return platform::Utf8ToGbk(std::string_view(reinterpret_cast<const char*>(plain.data()), plain.size()));
 }
 
+// Fetch thread: the elements are the UI thread's.
 void FetchFailed()
 {
-    App& a = app();
-    a.statusText.Text("状态：获取线路失败！");
-    a.refreshSpeedButton.Enabled(true);
-    a.refreshListButton.Enabled(true);
+    PostToUiThread([] {
+        App& a = app();
+        a.statusText.Text("状态：获取线路失败！");
+        a.refreshSpeedButton.Enabled(true);
+        a.refreshListButton.Enabled(true);
+    });
 }
 
 } // namespace
@@ -77,8 +81,11 @@ void FetchLineList()
         // Posted, not sent: this thread must never wait for the UI thread.
         a.notifyLabel.Post(msg::MsgLineRowAdded, static_cast<WPARAM>(lineIndex));
     }
-    a.statusText.Text("状态：正在测速...");
-    StartSpeedTest(false);
+    // One call after the posted rows: a sent start would overtake them and the status text.
+    PostToUiThread([] {
+        app().statusText.Text("状态：正在测速...");
+        StartSpeedTest(false);
+    });
 }
 
 void ShowLineRow(int lineIndex)

@@ -6,7 +6,7 @@
 #include "app/lines/ranking.h"
 #include "app/shell/app.h"
 #include "platform/thread.h"
-#include "ui/messages.h"
+#include "app/shell/messages.h"
 
 namespace {
 

@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "app/notice/notice_popup.h"
 #include "app/notice/notice_rules.h"
-#include "app/shell/main_window.h"
+#include "app/notice/notice_shell.h"
+#include "app/shell/notify_messages.h"
 #include "app/vpn/http_request.h"
 #include "platform/files.h"
 #include "platform/thread.h"
 #include "service_config.h"
-#include "ui/messages.h"
+#include "app/shell/messages.h"
 
 namespace {
 
@@ -99,7 +99,11 @@ void RunNoticeCheck()
 
     if (!read.noticeMessage.empty()) {
         // The notice bar's elements are painted by the UI thread: change them there.
-        RunOnPopupThread([&read] { ShowNoticeBar(true, read.noticeMessage, read.noticeLinkText); });
+        PostToUiThread([message = read.noticeMessage, link = read.noticeLinkText] {
+            if (noticeShell().showNoticeBar) {
+                noticeShell().showNoticeBar(message, link);
+            }
+        });
     }
     ::SendMessageW(a.popupBrowser.Handle(), msg::MsgLoadNoticePage, 0, 0);
 
@@ -112,6 +116,12 @@ void RunNoticeCheck()
     if (!VersionIsCurrent(file.Value("version"))) {
         ::SendMessageW(a.notifyLabel.Handle(), msg::MsgUpdateRequired, 0, 0);
     }
+}
+
+NoticeShell& noticeShell()
+{
+    static NoticeShell shell;
+    return shell;
 }
 
 NoticeValues NoticeSnapshot()

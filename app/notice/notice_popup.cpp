@@ -5,9 +5,9 @@
 #include "app/notice/notice_check.h"
 #include "app/notice/notice_rules.h"
 #include "app/shell/app.h"
-#include "app/shell/main_window.h"
+#include "app/notice/notice_shell.h"
 #include "app/shell/window_placement.h"
-#include "ui/messages.h"
+#include "app/shell/messages.h"
 
 namespace {
 
@@ -24,16 +24,8 @@ constexpr int kSecondMs = 1000;
 
 // Test seams; UI thread only.
 std::function<ScreenMetrics()> screenSource;
-std::function<void(const std::string&)> linkOpener;
 
 ScreenMetrics Screen() { return screenSource ? screenSource() : SystemScreenMetrics(); }
-
-// Carries RunOnPopupThread's work to the pop-up's window; registered, so it meets no other number.
-UINT CallMessage()
-{
-    static const UINT message = ::RegisterWindowMessageW(L"SorvikNoticePopupCall");
-    return message;
-}
 
 RECT PopupRect()
 {
@@ -54,15 +46,6 @@ int ShiftPopup(int dy)
 // anything else (local files, other protocols) loads nothing, like an empty address.
 std::string PageAddress(const std::string& url) { return IsWebAddress(url) ? url : std::string(); }
 
-LRESULT PopupWindowHook(HWND, UINT message, WPARAM, LPARAM lParam)
-{
-    if (message == CallMessage() && lParam) {
-        (*reinterpret_cast<const std::function<void()>*>(lParam))();
-        return 1;
-    }
-    return 0;
-}
-
 LRESULT PopupPageHook(HWND, UINT message, WPARAM, LPARAM)
 {
     if (message != msg::MsgLoadNoticePage) {
@@ -79,12 +62,8 @@ void OnPopupLink(IDispatch**, const std::string& url, bool& cancel)
     App& a = app();
     a.countdownTimer.SetInterval(0);
     if (a.isExiting) {
-        if (IsWebAddress(url)) {
-            if (linkOpener) {
-                linkOpener(url);
-            } else {
-                OpenWebAddress(url);
-            }
+        if (IsWebAddress(url) && noticeShell().openWebAddress) {
+            noticeShell().openWebAddress(url);
         }
         cancel = true;
         a.mainWindow.Post(WM_CLOSE);
@@ -120,7 +99,6 @@ void OnPopupCreated(HWND hwnd)
     a.countdownLabel.BackColor(kWhite);
 
     WTWindow::SetMessageHook(a.popupBrowser.Handle(), PopupPageHook);
-    WTWindow::SetMessageHook(hwnd, PopupWindowHook);
 
     a.showTimer.Start(0, PopupShowTick);
     a.riseTimer.Start(0, PopupRiseTick);
@@ -148,8 +126,6 @@ ScreenMetrics SystemScreenMetrics()
 
 void SetScreenMetricsSource(std::function<ScreenMetrics()> source) { screenSource = std::move(source); }
 
-void SetNoticeLinkOpener(std::function<void(const std::string& url)> opener) { linkOpener = std::move(opener); }
-
 void CreateNoticePopup()
 {
     WTWindow::CreateOptions options;
@@ -162,15 +138,6 @@ void CreateNoticePopup()
     options.visible = false;
     options.showInTaskbar = false;
     app().popupWindow.CreateAndRun(options);
-}
-
-bool RunOnPopupThread(const std::function<void()>& work)
-{
-    HWND popup = app().popupWindow.Handle();
-    if (!popup || !::IsWindow(popup)) {
-        return false;
-    }
-    return ::SendMessageW(popup, CallMessage(), 0, reinterpret_cast<LPARAM>(&work)) == 1;
 }
 
 void StopNoticeTimers()

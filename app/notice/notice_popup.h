@@ -4,7 +4,6 @@
 #include "platform/win.h"
 
 #include <functional>
-#include <string>
 
 // Creates the hidden pop-up window (main window creation).
 void CreateNoticePopup();
@@ -12,10 +11,6 @@ void CreateNoticePopup();
 void ShowExitNotice();
 // Stops the pop-up's three timers.
 void StopNoticeTimers();
-
-// Runs `work` on the UI thread (through the pop-up's window) and waits for it; from the UI
-// thread it runs at once. False when there is no pop-up window to carry it.
-bool RunOnPopupThread(const std::function<void()>& work);
 
 // The timer handlers, callable directly (tests drive the pop-up tick by tick).
 void PopupShowTick();
@@ -32,7 +27,3 @@ struct ScreenMetrics {
 ScreenMetrics SystemScreenMetrics();
 // Where the pop-up takes its figures from; an empty function restores SystemScreenMetrics.
 void SetScreenMetricsSource(std::function<ScreenMetrics()> source);
-
-// Opens a link that the exit notice's page asks for; OpenWebAddress unless replaced (an empty
-// function restores it). Only http:// and https:// addresses ever reach it.
-void SetNoticeLinkOpener(std::function<void(const std::string& url)> opener);

@@ -5,6 +5,8 @@
 #include "platform/win.h"
 
 #include <atomic>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -50,6 +52,9 @@ struct App {
     WTSkinWindow mainSkin;
     WTThreadPool threadPool;
     WTLabel notifyLabel;
+    // Calls other threads queued for the UI thread; notifyLabel runs them one per MsgUiCall.
+    std::mutex uiCallsLock; // guards uiCalls
+    std::deque<std::function<void()>> uiCalls;
     WTImageList loadImages;
     // Guards lineList and the rows of lineListView. Only the UI thread touches the
     // view; workers change lineList under this lock and post the view update.

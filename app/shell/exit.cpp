@@ -87,7 +87,7 @@ void LeaveScreenAndLine()
     StopNoticeTimers();
     a.isExiting = true;
     a.mainWindow.Visible(false);
-    a.mainWindow.RemoveTrayIcon();
+    a.mainWindow.Tray().Remove();
     HangUp();
 }
 

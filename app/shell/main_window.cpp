@@ -9,6 +9,7 @@
 #include "app/notice/notice_check.h"
 #include "app/notice/notice_popup.h"
 #include "app/notice/notice_rules.h"
+#include "app/notice/notice_shell.h"
 #include "app/shell/app.h"
 #include "app/shell/exit.h"
 #include "app/shell/notify_messages.h"
@@ -18,7 +19,6 @@
 #include "service_config.h"
 #include "platform/text.h"
 #include "platform/thread.h"
-#include "ui/messages.h"
 #include "ui/text_measure.h"
 
 namespace {
@@ -315,6 +315,13 @@ void ShowNoticeBar(bool show, const std::optional<std::string>& message, const s
     a.noticeLinkButton.Width(Trunc(linkWidth + 10.0));
 }
 
+void ConnectNoticeShell()
+{
+    noticeShell().showNoticeBar
+        = [](const std::string& message, const std::string& linkText) { ShowNoticeBar(true, message, linkText); };
+    noticeShell().openWebAddress = OpenWebAddress;
+}
+
 void OnMainWindowCreated(HWND hwnd)
 {
     App& a = app();
@@ -326,6 +333,7 @@ void OnMainWindowCreated(HWND hwnd)
     a.mainWindow.Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 
     SetUpTray();
+    ConnectNoticeShell();
     CreateNoticePopup();
 
     a.mainSkin.Attach(hwnd);

@@ -7,6 +7,8 @@
 #include <string>
 
 void OnMainWindowCreated(HWND hwnd);
+// Gives the notice subsystem what it asks of the shell: the notice bar and the web opener.
+void ConnectNoticeShell();
 
 // Shows or hides the notice bar; the link follows the measured end of the message.
 void ShowNoticeBar(bool show, const std::optional<std::string>& message = std::nullopt,

@@ -13,7 +13,7 @@
 #include "app/vpn/vpn_entry.h"
 #include "platform/files.h"
 #include "platform/ras_api.h"
-#include "ui/messages.h"
+#include "app/shell/messages.h"
 
 namespace {
 

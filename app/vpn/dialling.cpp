@@ -8,7 +8,7 @@
 #include "app/vpn/ras_fields.h"
 #include "app/vpn/ras_state_text.h"
 #include "platform/critical_section.h"
-#include "ui/messages.h"
+#include "app/shell/messages.h"
 
 namespace {
 

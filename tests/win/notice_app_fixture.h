@@ -12,7 +12,11 @@
 #include <vector>
 
 #include "app/notice/notice_popup.h"
+#include "app/notice/notice_shell.h"
 #include "app/shell/app.h"
+#include "app/shell/main_window.h"
+#include "app/shell/messages.h"
+#include "app/shell/notify_messages.h"
 #include "tests/win/ui_test_support.h"
 
 class NoticeAppFixture : public ::testing::Test {
@@ -34,7 +38,9 @@ protected:
         ASSERT_TRUE(a.notifyLabel.Create(a.mainWindow.Handle(), "标签", SS_NOTIFY, 0, 0));
         a.notifyLabel.Visible(false);
         WTWindow::SetMessageHook(a.notifyLabel.Handle(), [this](HWND, UINT message, WPARAM, LPARAM) -> LRESULT {
-            if (message >= WM_USER) {
+            if (message == msg::MsgUiCall) {
+                RunPostedUiCall();
+            } else if (message >= WM_USER) {
                 notifyMessages_.push_back(message);
             }
             return 0;
@@ -43,6 +49,7 @@ protected:
         a.noticeText.Visible(false, false);
         a.noticeLinkButton.Visible(false, false);
         a.noticeCloseButton.Visible(false, false);
+        ConnectNoticeShell();
         CreateNoticePopup();
         ASSERT_TRUE(a.popupWindow.IsWindow());
     }
@@ -50,7 +57,7 @@ protected:
     void TearDown() override
     {
         SetScreenMetricsSource(nullptr);
-        SetNoticeLinkOpener(nullptr);
+        noticeShell() = NoticeShell{};
         if (oleStarted_) {
             StopNoticeTimers();
             App& a = app();

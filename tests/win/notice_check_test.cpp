@@ -11,7 +11,7 @@
 #include "platform/thread.h"
 #include "tests/win/notice_app_fixture.h"
 #include "tests/win/service_control.h"
-#include "ui/messages.h"
+#include "app/shell/messages.h"
 
 namespace {
 
@@ -79,13 +79,14 @@ protected:
             const DWORD elapsed = ::GetTickCount() - start;
             ASSERT_LT(elapsed, 30000u) << "the check did not end";
             const DWORD woke = ::MsgWaitForMultipleObjects(1, &handle, FALSE, 30000 - elapsed, QS_ALLINPUT);
-            if (woke == WAIT_OBJECT_0) {
-                return;
-            }
+            // What the check posted before it ended is shown too.
             MSG message;
             while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
                 ::TranslateMessage(&message);
                 ::DispatchMessageW(&message);
+            }
+            if (woke == WAIT_OBJECT_0) {
+                return;
             }
         }
     }

@@ -12,7 +12,7 @@
 #include "app/notice/notice_check.h"
 #include "platform/text.h"
 #include "tests/win/notice_app_fixture.h"
-#include "ui/messages.h"
+#include "app/shell/messages.h"
 
 namespace {
 
@@ -74,7 +74,7 @@ protected:
     void SetUp() override
     {
         NoticeAppFixture::SetUp();
-        SetNoticeLinkOpener([this](const std::string& url) { opened_.push_back(url); });
+        noticeShell().openWebAddress = [this](const std::string& url) { opened_.push_back(url); };
     }
 
     // The screen the pop-up is told about.

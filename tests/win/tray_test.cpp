@@ -1,4 +1,4 @@
-// The notification-area icon operations of WTWindow and the events its callback message raises.
+// The notification-area icon of a WTWindow and the events its callback message raises.
 #include "platform/win.h"
 
 #include <gtest/gtest.h>
@@ -6,16 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/handles.h"
 #include "tests/win/ui_test_support.h"
 #include "ui/messages.h"
 #include "ui/window.h"
 
 namespace {
 
-HICON NewIcon() { return ::CopyIcon(::LoadIconW(nullptr, IDI_APPLICATION)); }
-
 class TrayTest : public ::testing::Test {
 protected:
+    // The tray never owns its icon: the test does.
+    HICON NewIcon() { return icons_.emplace_back(::CopyIcon(::LoadIconW(nullptr, IDI_APPLICATION))).Get(); }
+
     void SetUp() override { ASSERT_NE(uitest::CreateHost(window_, 200, 100, false), nullptr); }
     void TearDown() override
     {
@@ -28,19 +30,20 @@ protected:
     bool ShellHasIcon() const
     {
         NOTIFYICONDATAW probe{};
-        probe.cbSize = window_.TrayRecord() ? window_.TrayRecord()->cbSize : sizeof(probe);
+        probe.cbSize = window_.Tray().Record() ? window_.Tray().Record()->cbSize : sizeof(probe);
         probe.hWnd = window_.Handle();
         probe.uID = 1;
         return ::Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
     }
 
     WTWindow window_;
+    std::vector<platform::UniqueIcon> icons_;
 };
 
 TEST_F(TrayTest, AddFillsTheRecord)
 {
     ASSERT_TRUE(window_.AddTrayIcon(NewIcon(), L"Sorvik加速器"));
-    const NOTIFYICONDATAW* record = window_.TrayRecord();
+    const NOTIFYICONDATAW* record = window_.Tray().Record();
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(record->cbSize, 936u);
     EXPECT_EQ(record->hWnd, window_.Handle());
@@ -59,54 +62,59 @@ TEST_F(TrayTest, LongTipIsCutToTheField)
         tip += static_cast<wchar_t>(L'a' + i % 26);
     }
     ASSERT_TRUE(window_.AddTrayIcon(NewIcon(), tip));
-    EXPECT_EQ(std::wstring(window_.TrayRecord()->szTip), tip.substr(0, 127));
-    ASSERT_TRUE(window_.SetTrayTip(tip.substr(3)));
-    EXPECT_EQ(std::wstring(window_.TrayRecord()->szTip), tip.substr(3, 127));
+    EXPECT_EQ(std::wstring(window_.Tray().Record()->szTip), tip.substr(0, 127));
+    ASSERT_TRUE(window_.Tray().SetTip(tip.substr(3)));
+    EXPECT_EQ(std::wstring(window_.Tray().Record()->szTip), tip.substr(3, 127));
 }
 
 TEST_F(TrayTest, ModifyAndRemove)
 {
-    EXPECT_FALSE(window_.SetTrayTip(L"x"));
-    EXPECT_FALSE(window_.SetTrayIcon(NewIcon()));
-    EXPECT_FALSE(window_.ShowBalloon(L"x"));
-    EXPECT_FALSE(window_.RemoveTrayIcon());
+    EXPECT_FALSE(window_.Tray().SetTip(L"x"));
+    EXPECT_FALSE(window_.Tray().SetIcon(NewIcon()));
+    EXPECT_FALSE(window_.Tray().ShowBalloon(L"x"));
+    EXPECT_FALSE(window_.Tray().Remove());
 
     ASSERT_TRUE(window_.AddTrayIcon(NewIcon(), L"one"));
-    EXPECT_TRUE(window_.SetTrayTip(L"two"));
-    EXPECT_STREQ(window_.TrayRecord()->szTip, L"two");
+    EXPECT_TRUE(window_.Tray().SetTip(L"two"));
+    EXPECT_STREQ(window_.Tray().Record()->szTip, L"two");
     HICON replacement = NewIcon();
-    EXPECT_TRUE(window_.SetTrayIcon(replacement));
-    EXPECT_EQ(window_.TrayRecord()->hIcon, replacement);
-    EXPECT_TRUE(window_.ShowBalloon(L"正文", L"标题", NIIF_INFO, 5000));
-    EXPECT_STREQ(window_.TrayRecord()->szInfo, L"正文");
-    EXPECT_STREQ(window_.TrayRecord()->szInfoTitle, L"标题");
-    EXPECT_EQ(window_.TrayRecord()->uFlags & NIF_INFO, UINT{NIF_INFO});
+    EXPECT_TRUE(window_.Tray().SetIcon(replacement));
+    EXPECT_EQ(window_.Tray().Record()->hIcon, replacement);
+    EXPECT_TRUE(window_.Tray().ShowBalloon(L"正文", L"标题", NIIF_INFO, 5000));
+    EXPECT_STREQ(window_.Tray().Record()->szInfo, L"正文");
+    EXPECT_STREQ(window_.Tray().Record()->szInfoTitle, L"标题");
+    EXPECT_EQ(window_.Tray().Record()->uFlags & NIF_INFO, UINT{NIF_INFO});
 
-    EXPECT_TRUE(window_.RemoveTrayIcon());
-    EXPECT_FALSE(window_.HasTrayIcon());
+    EXPECT_TRUE(window_.Tray().Remove());
+    EXPECT_FALSE(window_.Tray().Shown());
     EXPECT_FALSE(ShellHasIcon());
-    EXPECT_FALSE(window_.RemoveTrayIcon());
+    EXPECT_FALSE(window_.Tray().Remove());
+    // An icon from LoadIcon is shared: removing the tray icon must not destroy it.
+    ICONINFO info{};
+    ASSERT_TRUE(::GetIconInfo(replacement, &info));
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
 }
 
 TEST_F(TrayTest, TaskbarCreatedAddsTheIconAgainWithItsTip)
 {
     ASSERT_TRUE(window_.AddTrayIcon(NewIcon(), L"tip kept"));
-    ASSERT_TRUE(window_.ShowBalloon(L"balloon"));
+    ASSERT_TRUE(window_.Tray().ShowBalloon(L"balloon"));
     // The shell restarting loses every icon.
-    NOTIFYICONDATAW gone = *window_.TrayRecord();
+    NOTIFYICONDATAW gone = *window_.Tray().Record();
     ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &gone));
     ASSERT_FALSE(ShellHasIcon());
 
     window_.Send(::RegisterWindowMessageW(L"TaskbarCreated"));
     EXPECT_TRUE(ShellHasIcon());
-    EXPECT_EQ(window_.TrayRecord()->uFlags, UINT{NIF_MESSAGE | NIF_ICON | NIF_TIP});
-    EXPECT_STREQ(window_.TrayRecord()->szTip, L"tip kept");
+    EXPECT_EQ(window_.Tray().Record()->uFlags, UINT{NIF_MESSAGE | NIF_ICON | NIF_TIP});
+    EXPECT_STREQ(window_.Tray().Record()->szTip, L"tip kept");
 }
 
 TEST_F(TrayTest, TaskbarCreatedWithoutIconAddsNothing)
 {
     window_.Send(::RegisterWindowMessageW(L"TaskbarCreated"));
-    EXPECT_FALSE(window_.HasTrayIcon());
+    EXPECT_FALSE(window_.Tray().Shown());
     EXPECT_FALSE(ShellHasIcon());
 }
 
@@ -135,7 +143,7 @@ TEST_F(TrayTest, WindowGoneRemovesTheIcon)
     ASSERT_TRUE(window_.AddTrayIcon(NewIcon(), L"t"));
     HWND hwnd = window_.Handle();
     ::DestroyWindow(hwnd);
-    EXPECT_FALSE(window_.HasTrayIcon());
+    EXPECT_FALSE(window_.Tray().Shown());
     NOTIFYICONDATAW probe{};
     probe.cbSize = 936;
     probe.hWnd = hwnd;

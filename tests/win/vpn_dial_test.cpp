@@ -15,7 +15,7 @@
 #include "app/vpn/vpn_entry.h"
 #include "platform/ras_api.h"
 #include "tests/win/vpn_test_support.h"
-#include "ui/messages.h"
+#include "app/shell/messages.h"
 
 namespace {
 

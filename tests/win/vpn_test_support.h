@@ -24,7 +24,7 @@
 #include "platform/thread.h"
 #include "tests/win/service_control.h"
 #include "tests/win/ui_test_support.h"
-#include "ui/messages.h"
+#include "app/shell/messages.h"
 
 namespace vpntest {
 

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "ui/messages.h"
 #include "ui/window.h"
 
 namespace {

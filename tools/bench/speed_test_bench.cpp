@@ -10,7 +10,6 @@
 #include "app/lines/speed_test.h"
 #include "app/shell/app.h"
 #include "app/shell/notify_messages.h"
-#include "ui/messages.h"
 
 namespace {
 
