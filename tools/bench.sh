@@ -1,9 +1,16 @@
 #!/usr/bin/env bash
 # Runs the benchmarks and prints their figures (not a test; CI does not run it).
-#   speed test: 5, 20 and 50 lines, half silent, through the real worker pool and watcher
+#   bench.sh [speed]   speed test: 5, 20 and 50 lines, half silent, through the real worker pool and watcher
+#   bench.sh idle      Sorvik.exe beside a bare window: CPU and wake-ups in three idle states, memory
+#   bench.sh startup   Sorvik.exe beside a bare window: launch to a visible window, median of 7
 set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo"
+case "${1:-speed}" in
+  idle | startup) exec bash tools/bench/desktop_bench.sh "$1" ;;
+  speed) ;;
+  *) sed -n '2,5p' "$0" >&2; exit 2 ;;
+esac
 bash tools/setup.sh
 cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
   -DSORVIK_SERVICE_HOST=127.0.0.1:18631 >/dev/null
