@@ -1,5 +1,6 @@
 // A fixed set of worker threads that run posted calls first in, first out. Each worker takes
-// one call at a time and pauses after every look at the queue.
+// one call at a time and pauses after each call; an idle worker sleeps until a call is posted
+// or the pool stops, so a pool with nothing to do costs nothing.
 #pragma once
 
 #include <condition_variable>
@@ -8,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <stop_token>
 
 class WTThreadPool {
 public:
@@ -17,18 +19,22 @@ public:
     WTThreadPool(const WTThreadPool&) = delete;
     WTThreadPool& operator=(const WTThreadPool&) = delete;
 
-    // Starts `threadCount` workers that pause `pauseMs` after each look at the queue. False
-    // when the pool is running already, the arguments are not positive and non-negative, or
-    // no worker could be started.
+    // Starts `threadCount` workers that pause `pauseMs` after each call, the longest a queued
+    // call waits for a worker that has become free. False when the pool is running already,
+    // the arguments are not positive and non-negative, or no worker could be started.
     bool Start(int threadCount, int pauseMs);
 
-    // Queues `call`; its arguments are whatever it captured, so capture by value. False (and
-    // nothing queued) when the pool is not running or `call` is empty.
+    // Queues `call` and wakes an idle worker for it; its arguments are whatever it captured, so
+    // capture by value. False (and nothing queued) when the pool is not running or `call` is empty.
     bool Post(std::function<void()> call);
 
     // Workers take no further call and end after their current one; waiting calls are
     // dropped. Sleeps `waitMs` and returns; it never waits for a running call.
     void Stop(int waitMs = 0);
+
+    // Blocks without polling until every posted call has finished (true), or until `stop` is
+    // requested or the pool stops or restarts (false, at once).
+    bool WaitUntilIdle(std::stop_token stop) const;
 
     // Calls running now. A call counts from the moment a worker takes it until it returns.
     int BusyCount() const;
@@ -38,14 +44,19 @@ public:
     // (Reading the two counts one after the other races with a worker taking a call between
     // the reads unless the queue is read first.)
     int PendingCount() const;
+    // Workers whose loop has not ended yet, of this start or an earlier one.
+    int LiveWorkerCount() const;
 
 private:
     // Shared with the workers, which keep it alive until the last of them ends.
     struct State {
         std::mutex lock; // guards everything below
-        std::condition_variable stopSignal;
+        std::condition_variable posted; // a call was queued, or the pool stopped
+        std::condition_variable stopped; // ends a worker's pause early
+        mutable std::condition_variable_any idle; // the last pending call finished, or the pool stopped
         std::deque<std::function<void()>> queue;
         int busy = 0;
+        int liveWorkers = 0;
         bool running = false;
         std::uint64_t generation = 0; // a worker of an earlier Start ends instead of joining a restart
         int pauseMs = 0;

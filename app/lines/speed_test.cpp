@@ -1,6 +1,7 @@
 #include "app/lines/speed_test.h"
 
 #include <mutex>
+#include <stop_token>
 
 #include "app/lines/latency_probe.h"
 #include "app/lines/ranking.h"
@@ -10,18 +11,10 @@
 
 namespace {
 
-constexpr DWORD kWatchIntervalMs = 10;
-
-void WatchSpeedTest(std::shared_ptr<std::atomic<bool>> cancelled)
+// Sleeps until the last probe has finished; a cancel or the pool's stop at exit ends it at once.
+void WatchSpeedTest(const std::stop_token& cancelled)
 {
-    WTThreadPool& pool = app().threadPool;
-    while (pool.PendingCount() > 0) {
-        if (*cancelled) {
-            return;
-        }
-        ::Sleep(kWatchIntervalMs);
-    }
-    if (!*cancelled) {
+    if (app().threadPool.WaitUntilIdle(cancelled) && !cancelled.stop_requested()) {
         ::SendMessageW(app().notifyLabel.Handle(), msg::MsgSpeedTestDone, 0, 0);
     }
 }
@@ -31,10 +24,8 @@ void WatchSpeedTest(std::shared_ptr<std::atomic<bool>> cancelled)
 void CancelSpeedTestWatcher()
 {
     App& a = app();
-    if (a.speedTestCancel) {
-        *a.speedTestCancel = true;
-    }
-    a.speedTestCancel.reset();
+    a.speedTestCancel.request_stop();
+    a.speedTestCancel = std::stop_source(std::nostopstate);
     a.speedTestWatcher.Reset();
 }
 
@@ -66,9 +57,9 @@ void OnSpeedTestStart()
         }
     }
     CancelSpeedTestWatcher();
-    auto cancelled = std::make_shared<std::atomic<bool>>(false);
-    a.speedTestCancel = cancelled;
-    a.speedTestWatcher = platform::StartThread([cancelled] { WatchSpeedTest(cancelled); });
+    a.speedTestCancel = std::stop_source();
+    a.speedTestWatcher
+        = platform::StartThread([cancelled = a.speedTestCancel.get_token()] { WatchSpeedTest(cancelled); });
 }
 
 void OnSpeedTestDone()
@@ -77,7 +68,7 @@ void OnSpeedTestDone()
     a.refreshSpeedButton.Enabled(true);
     a.refreshListButton.Enabled(true);
     a.statusText.Text("状态：测速完成！");
-    a.speedTestCancel.reset();
+    a.speedTestCancel = std::stop_source(std::nostopstate);
     a.speedTestWatcher.Reset();
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -116,8 +117,8 @@ struct App {
     std::mutex noticeLock; // guards notice
     NoticeValues notice;
 
-    // The watcher of the running speed test; cancelled by a flag, never killed.
-    std::shared_ptr<std::atomic<bool>> speedTestCancel;
+    // The watcher of the running speed test; cancelled by a stop request, never killed.
+    std::stop_source speedTestCancel{std::nostopstate};
     platform::UniqueHandle speedTestWatcher;
     platform::UniqueHandle listFetchThread;
     // The latest connect thread (UI thread only): a stop waits for it to have started its dial.

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <stop_token>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -138,6 +139,69 @@ TEST(ThreadPool, WorkerPausesAfterEachCall)
     std::lock_guard<std::mutex> guard(*lock);
     ASSERT_EQ(starts->size(), 3u);
     EXPECT_GE((*starts)[2] - (*starts)[0], 100ms);
+}
+
+TEST(ThreadPool, PostedCallRunsAtOnceOnAnIdlePool)
+{
+    WTThreadPool pool;
+    ASSERT_TRUE(pool.Start(1, 60000)); // a pause no test waits out: only a wake-up can run the call
+    std::this_thread::sleep_for(20ms); // the worker has looked at the empty queue by now
+    auto ran = std::make_shared<std::atomic<bool>>(false);
+    ASSERT_TRUE(pool.Post([ran] { *ran = true; }));
+    EXPECT_TRUE(WaitUntil([&] { return ran->load(); }, 5s));
+}
+
+TEST(ThreadPool, StopEndsWaitingWorkersAtOnce)
+{
+    WTThreadPool pool;
+    ASSERT_TRUE(pool.Start(3, 60000));
+    ASSERT_TRUE(pool.Post([] {})); // one worker pausing after its call, two waiting for one
+    ASSERT_TRUE(WaitUntil([&] { return pool.PendingCount() == 0; }));
+    EXPECT_EQ(pool.LiveWorkerCount(), 3);
+    pool.Stop(0);
+    EXPECT_TRUE(WaitUntil([&] { return pool.LiveWorkerCount() == 0; }, 5s));
+}
+
+TEST(ThreadPool, WaitUntilIdleReturnsOnceTheLastCallHasFinished)
+{
+    WTThreadPool pool;
+    ASSERT_TRUE(pool.Start(2, 1));
+    auto gate = std::make_shared<Gate>();
+    auto finished = std::make_shared<std::atomic<int>>(0);
+    for (int i = 0; i < 3; ++i) {
+        pool.Post([gate, finished] {
+            gate->Wait();
+            ++*finished;
+        });
+    }
+    std::atomic<int> seenFinished{-1};
+    std::thread waiter([&] {
+        if (pool.WaitUntilIdle(std::stop_token())) {
+            seenFinished = finished->load();
+        }
+    });
+    gate->Open();
+    waiter.join();
+    EXPECT_EQ(seenFinished.load(), 3);
+}
+
+TEST(ThreadPool, WaitUntilIdleEndsAtOnceOnAStopRequestOrWhenThePoolStops)
+{
+    WTThreadPool pool;
+    ASSERT_TRUE(pool.Start(1, 1));
+    auto gate = std::make_shared<Gate>();
+    pool.Post([gate] { gate->Wait(); });
+    std::stop_source stop;
+    std::atomic<int> results{0}; // +1 per waiter that returned false
+    std::thread requested([&] { results += pool.WaitUntilIdle(stop.get_token()) ? 100 : 1; });
+    std::thread stopped([&] { results += pool.WaitUntilIdle(std::stop_token()) ? 100 : 1; });
+    stop.request_stop();
+    requested.join();
+    EXPECT_EQ(results.load(), 1);
+    pool.Stop(0); // the call still runs: stopping, not idleness, ends the wait
+    stopped.join();
+    EXPECT_EQ(results.load(), 2);
+    gate->Open();
 }
 
 TEST(ThreadPool, ThrowingCallDoesNotEndItsWorker)
