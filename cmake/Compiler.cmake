@@ -13,6 +13,9 @@ else()
     # GCC 12 at -O2/-O3 reports these from MinGW's own inlined headers (NtCurrentTeb,
     # std::string copies); they are known false positives there.
     target_compile_options(sorvik_flags INTERFACE -Wno-array-bounds -Wno-restrict)
+    # Reproducible release: no link time in the PE header, so the same commit links the
+    # same exe bytes at any time.
+    target_link_options(sorvik_flags INTERFACE -Wl,--no-insert-timestamp)
   endif()
   if(SORVIK_WERROR)
     target_compile_options(sorvik_flags INTERFACE -Werror)

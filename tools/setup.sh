@@ -14,6 +14,7 @@ packages=(
   locales fonts-wqy-zenhei
   googletest python3 python3-pytest python3-pil
   zip unzip procps psmisc
+  nsis osslsigncode openssl
 )
 
 missing=()

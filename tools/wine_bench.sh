@@ -19,7 +19,8 @@ export WINEARCH=win32
 export WINEDEBUG="${WINEDEBUG:--all}"
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 # No .NET or Gecko add-ons here; the RAS stand-in beside our exe replaces Wine's stub.
-export WINEDLLOVERRIDES="mscoree,mshtml=;rasapi32=n,b"
+# No winemenubuilder: shortcuts made in the prefix (the installer's) stay out of the Linux menus.
+export WINEDLLOVERRIDES="mscoree,mshtml=;rasapi32=n,b;winemenubuilder.exe=d"
 BENCH_XVFB_DISPLAY="${SORVIK_XVFB_DISPLAY:-:77}"
 BENCH_SCREEN="${SORVIK_SCREEN:-1600x1200}"
 
