@@ -154,6 +154,14 @@ def test_install_upgrade_and_uninstall_in_a_fresh_prefix(tmp_path, monkeypatch, 
     assert wait_until(lambda: registry_key(UNINSTALL_KEY, tmp_path) is None, 60)
     assert [p.name for p in home.rglob("*")] == [PLAYER_FILE]
     assert not [s for s in shortcuts if s.exists()]
+
+    # A later setup goes where the player chose to install before.
+    chosen = drive_c / "Games" / "Sorvik"
+    assert bench("run", setup, "/S", "/D=" + windows_path(chosen)).returncode == 0
+    (chosen / "Sorvik.exe").write_bytes(b"MZ older")
+    assert bench("run", setup, "/S").returncode == 0
+    assert (chosen / "Sorvik.exe").read_bytes() == shipped["Sorvik.exe"]
+    assert not (home / "Sorvik.exe").exists()
     bench("kill", check=False)
 
 
