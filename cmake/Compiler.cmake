@@ -17,6 +17,12 @@ else()
     # same exe bytes at any time.
     target_link_options(sorvik_flags INTERFACE -Wl,--no-insert-timestamp)
   endif()
+  if(SORVIK_COVERAGE)
+    # Each object's counters go beside it when a program exits; under Wine too, as Wine
+    # maps the absolute Linux path compiled into the object to its Z: drive.
+    target_compile_options(sorvik_flags INTERFACE --coverage)
+    target_link_options(sorvik_flags INTERFACE --coverage)
+  endif()
   if(SORVIK_WERROR)
     target_compile_options(sorvik_flags INTERFACE -Werror)
   endif()

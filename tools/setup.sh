@@ -15,6 +15,7 @@ packages=(
   googletest python3 python3-pytest python3-pil
   zip unzip procps psmisc
   nsis osslsigncode openssl
+  gcovr clang-tidy
 )
 
 missing=()

@@ -5,7 +5,10 @@
 #   asan      the same under AddressSanitizer + UndefinedBehaviorSanitizer
 #   fuzz      every libFuzzer target for a short, bounded time (clang)
 #   win       Windows tests under Wine, and the end-to-end tests of the real Sorvik.exe
-# Usage: tools/test.sh [host] [asan] [fuzz] [win]   (default: all)
+# Layers run only when named:
+#   coverage  host, Windows and end-to-end tests built with coverage counters; prints the
+#             table per folder and writes the HTML report to build/coverage/index.html
+# Usage: tools/test.sh [format] [host] [asan] [fuzz] [win] [coverage]   (default: format host asan fuzz win)
 set -uo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo"
@@ -59,6 +62,10 @@ source_files() {
   fi
 }
 
+# The Windows build's test configuration: the service, site and forum on the demo service.
+win_config=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DSORVIK_SERVICE_HOST=127.0.0.1:18631
+  -DSORVIK_WEBSITE_URL=http://127.0.0.1:18631 -DSORVIK_FORUM_URL=http://127.0.0.1:18631)
+
 mkdir -p build
 for layer in "${layers[@]}"; do
   case "$layer" in
@@ -91,10 +98,25 @@ for layer in "${layers[@]}"; do
     win)
       note "Windows tests and end-to-end tests under Wine"
       bash tools/wine_bench.sh prefix
-      configure_and_build win build/win -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DSORVIK_SERVICE_HOST=127.0.0.1:18631 \
-        -DSORVIK_WEBSITE_URL=http://127.0.0.1:18631 -DSORVIK_FORUM_URL=http://127.0.0.1:18631 &&
+      configure_and_build win build/win -DCMAKE_BUILD_TYPE=Release "${win_config[@]}" &&
         run_ctest win build/win
+      ;;
+    coverage)
+      note "coverage of the host, Windows and end-to-end tests"
+      bash tools/wine_bench.sh prefix
+      mkdir -p build/coverage
+      if configure_and_build coverage-host build/coverage/host -DCMAKE_BUILD_TYPE=Debug -DSORVIK_COVERAGE=ON \
+           -DSORVIK_SERVICE_TESTS=OFF &&
+         configure_and_build coverage-win build/coverage/win -DCMAKE_BUILD_TYPE=Debug -DSORVIK_COVERAGE=ON \
+           "${win_config[@]}"; then
+        # Counters add up across runs: start from zero.
+        find build/coverage -name '*.gcda' -delete
+        run_ctest coverage-host build/coverage/host -j "$jobs"
+        run_ctest coverage-win build/coverage/win
+        bash tools/wine_bench.sh kill
+        python3 tools/coverage_report.py build/coverage build/coverage/host build/coverage/win ||
+          failed_layers+=("coverage(report)")
+      fi
       ;;
     *) echo "test: unknown layer $layer" >&2; exit 2 ;;
   esac
