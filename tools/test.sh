@@ -5,10 +5,11 @@
 #   asan      the same under AddressSanitizer + UndefinedBehaviorSanitizer
 #   fuzz      every libFuzzer target for a short, bounded time (clang)
 #   win       Windows tests under Wine, and the end-to-end tests of the real Sorvik.exe
+#   tidy      clang-tidy (.clang-tidy's checks) over the program and tools, Windows code as MinGW
 # Layers run only when named:
 #   coverage  host, Windows and end-to-end tests built with coverage counters; prints the
 #             table per folder and writes the HTML report to build/coverage/index.html
-# Usage: tools/test.sh [format] [host] [asan] [fuzz] [win] [coverage]   (default: format host asan fuzz win)
+# Usage: tools/test.sh [format] [tidy] [host] [asan] [fuzz] [win] [coverage]   (default: format host asan fuzz win)
 set -uo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo"
@@ -75,6 +76,14 @@ for layer in "${layers[@]}"; do
         echo "format: clean"; total_pass=$((total_pass + 1))
       else
         failed_layers+=("format"); total_fail=$((total_fail + 1))
+      fi
+      ;;
+    tidy)
+      note "clang-tidy"
+      if python3 tools/tidy.py build/tidy -j "$jobs"; then
+        total_pass=$((total_pass + 1))
+      else
+        failed_layers+=("tidy"); total_fail=$((total_fail + 1))
       fi
       ;;
     host)
