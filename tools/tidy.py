@@ -22,6 +22,7 @@ MINGW_CXX = "i686-w64-mingw32-g++-posix"
 # GCC-only options clang rejects or warns about; the execution charset only changes string bytes.
 GCC_ONLY = re.compile(r"^(-fexec-charset=.*|-Wno-array-bounds|-Wno-restrict|-Werror)$")
 FINDING = re.compile(r"^(/\S+):(\d+):(\d+): (warning|error): .*$")
+NOISE = re.compile(r"^\d+ (warnings?|errors?)( and \d+ errors?)? generated\.$")
 
 
 def configure(build, *options):
@@ -98,7 +99,7 @@ def main():
                 if m:
                     show = line not in seen
                     seen.add(line)
-                if show:
+                if show and not NOISE.match(line):
                     print(line)
             if code != 0 and not any(FINDING.match(line) for line in lines):
                 print(output)
