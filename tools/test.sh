@@ -5,11 +5,11 @@
 #   asan      the same under AddressSanitizer + UndefinedBehaviorSanitizer
 #   fuzz      every libFuzzer target for a short, bounded time (clang)
 #   win       Windows tests under Wine, and the end-to-end tests of the real Sorvik.exe
-#   tidy      clang-tidy (.clang-tidy's checks) over the program and tools, Windows code as MinGW
 # Layers run only when named:
+#   tidy      clang-tidy (.clang-tidy's checks) over the program and tools, Windows code as MinGW
 #   coverage  host, Windows and end-to-end tests built with coverage counters; prints the
 #             table per folder and writes the HTML report to build/coverage/index.html
-# Usage: tools/test.sh [format] [tidy] [host] [asan] [fuzz] [win] [coverage]   (default: format host asan fuzz win)
+# Usage: tools/test.sh [format] [host] [asan] [fuzz] [win] [tidy] [coverage]   (default: format host asan fuzz win)
 set -uo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo"
