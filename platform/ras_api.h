@@ -150,6 +150,15 @@ struct RASCREDENTIALSA {
     CHAR szDomain[kMaxDomain + 1];
 };
 
+// Connection status, the first layout (dwSize 160: no szPhoneNumber).
+struct RASCONNSTATUSA {
+    DWORD dwSize;
+    RASCONNSTATE rasconnstate;
+    DWORD dwError;
+    CHAR szDeviceType[kMaxDeviceType + 1];
+    CHAR szDeviceName[kMaxDeviceName + 1];
+};
+
 // Only ever passed as a null pointer.
 struct RASDIALEXTENSIONS;
 
@@ -157,6 +166,7 @@ inline constexpr DWORD kRasConnSize = 412;
 inline constexpr DWORD kRasEntrySize = 2884;
 inline constexpr DWORD kRasDialParamsSize = 1052;
 inline constexpr DWORD kRasCredentialsSize = 540;
+inline constexpr DWORD kRasConnStatusSize = 160;
 
 static_assert(sizeof(RASCONNA) == kRasConnSize);
 static_assert(offsetof(RASCONNA, hrasconn) == 4);
@@ -209,6 +219,11 @@ static_assert(offsetof(RASDIALPARAMSA, szUserName) == 519);
 static_assert(offsetof(RASDIALPARAMSA, szPassword) == 776);
 static_assert(offsetof(RASDIALPARAMSA, szDomain) == 1033);
 
+static_assert(sizeof(RASCONNSTATUSA) == kRasConnStatusSize);
+static_assert(offsetof(RASCONNSTATUSA, dwError) == 8);
+static_assert(offsetof(RASCONNSTATUSA, szDeviceType) == 12);
+static_assert(offsetof(RASCONNSTATUSA, szDeviceName) == 29);
+
 static_assert(sizeof(RASCREDENTIALSA) == kRasCredentialsSize);
 static_assert(offsetof(RASCREDENTIALSA, dwMask) == 4);
 static_assert(offsetof(RASCREDENTIALSA, szUserName) == 8);
@@ -245,15 +260,22 @@ inline constexpr DWORD RASCM_Password = 0x00000002;
 inline constexpr DWORD RASCM_Domain = 0x00000004;
 inline constexpr DWORD RASCM_DefaultCreds = 0x00000008;
 
+// RasConnectionNotificationA: signal the event when the connection ends.
+inline constexpr DWORD RASCN_Disconnection = 0x00000002;
+
 // Result and notification error codes (raserror.h numbers; named apart from its macros).
+inline constexpr DWORD kErrorPortAlreadyOpen = 602;
 inline constexpr DWORD kErrorBufferTooSmall = 603;
 inline constexpr DWORD kErrorCannotOpenPhonebook = 621;
 inline constexpr DWORD kErrorCannotFindPhonebookEntry = 623;
 inline constexpr DWORD kErrorCannotWritePhonebook = 624;
+inline constexpr DWORD kErrorRemoteDisconnection = 629;
 inline constexpr DWORD kErrorInvalidSize = 632;
+inline constexpr DWORD kErrorPortNotAvailable = 633;
 inline constexpr DWORD kErrorNoAnswer = 678;
 inline constexpr DWORD kErrorAuthenticationFailure = 691;
 inline constexpr DWORD kErrorAutomaticVpnFailed = 800;
+inline constexpr DWORD kErrorVpnTimeout = 809;
 inline constexpr DWORD kErrorDnsNameNotResolvable = 868;
 
 } // namespace ras
@@ -269,5 +291,7 @@ DWORD WINAPI RasSetCredentialsA(
 DWORD WINAPI RasDialA(ras::RASDIALEXTENSIONS* extensions, LPCSTR phonebook, ras::RASDIALPARAMSA* params,
     DWORD notifierType, LPVOID notifier, ras::HRASCONN* connection);
 DWORD WINAPI RasGetErrorStringA(UINT error, LPSTR buffer, DWORD bufferSize);
+DWORD WINAPI RasGetConnectStatusA(ras::HRASCONN connection, ras::RASCONNSTATUSA* status);
+DWORD WINAPI RasConnectionNotificationA(ras::HRASCONN connection, HANDLE event, DWORD flags);
 
 } // extern "C"

@@ -9,14 +9,13 @@
 #include "app/shell/tray.h"
 #include "app/vpn/connect.h"
 #include "app/vpn/reports.h"
+#include "app/vpn/vpn_session.h"
 #include "platform/thread.h"
 #include "app/shell/messages.h"
 
 namespace {
 
 constexpr int kResultTop = 170;
-// The connect thread only hangs up old connections, writes two files and starts the dial.
-constexpr DWORD kConnectStartWaitMs = 10000;
 
 void ProcessPendingMessages()
 {
@@ -149,25 +148,17 @@ void AccelerateLine(int lineIndex)
     SetTrayItemEnabled(kTrayCustom, false);
     ShowResultPicture("connecting.png");
     a.disconnectButton.Visible(true);
-    a.connectThread = platform::StartThread([lineIndex] { ConnectLine(lineIndex); });
+    // The session is current from here: a stop or exit before the dial ends it all the same.
+    std::shared_ptr<VpnSession> session = BeginSession();
+    a.connectThread = platform::StartThread([lineIndex, session] { ConnectLine(lineIndex, session); });
 }
 
 void StopAcceleration()
 {
     App& a = app();
     a.disconnectButton.Enabled(false);
-    // A stop pressed before the connect thread has dialled would find nothing to hang up
-    // and the line would come up behind the list: the stop worker waits for that thread first.
-    HANDLE pending = nullptr;
-    if (a.connectThread) {
-        ::DuplicateHandle(
-            ::GetCurrentProcess(), a.connectThread.Get(), ::GetCurrentProcess(), &pending, SYNCHRONIZE, FALSE, 0);
-    }
-    platform::StartDetachedThread([pending] {
-        if (pending) {
-            platform::UniqueHandle connect(pending);
-            ::WaitForSingleObject(connect.Get(), kConnectStartWaitMs);
-        }
+    // HangUp ends the current session whatever its stage: one not yet dialled never dials.
+    platform::StartDetachedThread([] {
         HangUp();
         ::SendMessageW(app().notifyLabel.Handle(), msg::MsgAccelStopped, 0, 0);
         PostToUiThread([] {
@@ -205,21 +196,34 @@ void ShowUpdateRequired()
     SetTrayItemEnabled(kTrayCustom, false);
 }
 
-void OnVpnConnected()
+namespace {
+
+// A message about a connection the program has already let go (stopped, exiting, replaced) is
+// not news to the user. 0 names the current one.
+bool IsCurrentConnection(ras::HRASCONN handle)
 {
+    const ras::HRASCONN current = app().CurrentConnection.load();
+    return current != nullptr && (handle == nullptr || handle == current);
+}
+
+} // namespace
+
+void OnVpnConnected(ras::HRASCONN handle)
+{
+    if (!IsCurrentConnection(handle)) {
+        return;
+    }
     App& a = app();
     ShowResultPicture("success.png");
     a.disconnectButton.Visible(true);
     a.mainWindow.Invalidate();
     SetTrayItemEnabled(kTrayStop, true);
     ProcessPendingMessages();
-    platform::StartDetachedThread(ReportKeepAlive);
 }
 
-void OnVpnDisconnected()
+void OnVpnDisconnected(ras::HRASCONN handle)
 {
-    // A drop after the program's own hang-up is not news to the user.
-    if (app().CurrentConnection.load() == nullptr) {
+    if (!IsCurrentConnection(handle)) {
         return;
     }
     ShowFailure(LastStatus());

@@ -1,6 +1,8 @@
 // The user's acceleration commands and the panels they switch between.
 #pragma once
 
+#include "platform/ras_api.h"
+
 void OneClickAccelerate();
 void ShowCustomPanel();
 void LeaveCustomPanel();
@@ -13,8 +15,10 @@ void BackFromResult();
 // Handlers of the internal messages (UI thread).
 void OnAccelStopped();
 void ShowUpdateRequired();
-void OnVpnConnected();
-void OnVpnDisconnected();
+// `handle` names the connection the message is about (0: the current one). The connection's
+// keep-alive is its connect thread's business.
+void OnVpnConnected(ras::HRASCONN handle = nullptr);
+void OnVpnDisconnected(ras::HRASCONN handle = nullptr);
 // A connect that could not start dialling (the line is gone or does not fit).
 void OnVpnDialFailed();
 

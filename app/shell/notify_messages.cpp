@@ -33,7 +33,7 @@ void RunPostedUiCall()
     call();
 }
 
-LRESULT OnNotifyMessage(HWND, UINT message, WPARAM wParam, LPARAM)
+LRESULT OnNotifyMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case msg::MsgSpeedTestStart:
@@ -49,10 +49,10 @@ LRESULT OnNotifyMessage(HWND, UINT message, WPARAM wParam, LPARAM)
         ShowUpdateRequired();
         break;
     case msg::MsgVpnConnected:
-        OnVpnConnected();
+        OnVpnConnected(reinterpret_cast<ras::HRASCONN>(lParam));
         break;
     case msg::MsgVpnDisconnected:
-        OnVpnDisconnected();
+        OnVpnDisconnected(reinterpret_cast<ras::HRASCONN>(lParam));
         break;
     case msg::MsgVpnDialFailed:
         OnVpnDialFailed();

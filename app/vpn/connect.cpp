@@ -10,7 +10,9 @@
 #include "app/vpn/connection_log.h"
 #include "app/vpn/dialling.h"
 #include "app/vpn/ras_fields.h"
+#include "app/vpn/reports.h"
 #include "app/vpn/vpn_entry.h"
+#include "app/vpn/vpn_session.h"
 #include "platform/files.h"
 #include "platform/ras_api.h"
 #include "app/shell/messages.h"
@@ -18,6 +20,12 @@
 namespace {
 
 constexpr std::size_t kFirstEnumRecords = 16;
+// Longer than any dial the service lets run (its own time-outs end one within about 15 s).
+constexpr DWORD kDialBoundMs = 60000;
+
+// Held while a dial starts and its handle is published, and while old connections of the entry
+// are hung up: those never meet a handle between RasDialA and its session.
+std::mutex dialLock;
 // More connections may appear between two enumerations; this many tries are enough.
 constexpr int kEnumAttempts = 4;
 
@@ -53,9 +61,10 @@ std::vector<ras::RASCONNA> ActiveConnections()
     return {};
 }
 
-// Writes the entry and starts the dial; empty when it is under way, else the text to show.
+// Writes the entry and starts the dial; empty when it is under way (or the session was ended
+// meanwhile), else the text to show.
 // The caller holds listLock so that a refresh cannot free the line's texts meanwhile.
-std::string DialLine(int lineIndex)
+std::string DialLine(int lineIndex, VpnSession& session)
 {
     const Line* line = FindLine(lineIndex);
     if (!line) {
@@ -67,8 +76,23 @@ std::string DialLine(int lineIndex)
     }
     const std::string phonebook = PhonebookPath();
     BuildVpnEntry(kEntryName, phonebook, line->userName, line->password, line->address, ras::VS_Default);
+    session.address = line->address;
     const DialStart started = StartDial({kEntryName, phonebook, "", "", line->userName, line->password, ""});
-    return started.error == 0 ? std::string() : RasStateText(ras::RASCS_OpenPort, started.error);
+    if (started.error != 0) {
+        return RasStateText(ras::RASCS_OpenPort, started.error);
+    }
+    PublishHandle(session, started.handle);
+    return {};
+}
+
+// Shows the failure while the session is still the user's, then ends it.
+void Fail(VpnSession& session, UINT message, const std::string& text)
+{
+    AppendLog(text);
+    if (IsCurrent(session)) {
+        ReportDialOutcome(message, text, session.handle);
+    }
+    EndSession(session);
 }
 
 } // namespace
@@ -84,20 +108,52 @@ const Line* FindLine(int lineIndex)
     return &lines[static_cast<std::size_t>(lineIndex) - 1];
 }
 
-void ConnectLine(int lineIndex)
+void ConnectLine(int lineIndex) { ConnectLine(lineIndex, BeginSession()); }
+
+void ConnectLine(int lineIndex, const std::shared_ptr<VpnSession>& session)
 {
-    HangUpOwnConnections();
+    VpnSession& s = *session;
+    {
+        std::lock_guard<std::mutex> hold(dialLock);
+        HangUpOwnConnections();
+    }
+    // A port RAS is still releasing cannot be dialled again.
+    if (!WaitForReleasedPorts(s.endEvent.Get())) {
+        return;
+    }
     ResetLog();
     AppendLog(SystemLine());
     std::string failure;
     {
+        std::lock_guard<std::mutex> dialling(dialLock);
+        if (IsEnded(s)) {
+            return;
+        }
         std::lock_guard<platform::CriticalSection> hold(app().listLock);
-        failure = DialLine(lineIndex);
+        failure = DialLine(lineIndex, s);
     }
     // Outside the lock: the UI thread handling the message may need listLock itself.
     if (!failure.empty()) {
-        AppendLog(failure);
-        ReportDialOutcome(msg::MsgVpnDialFailed, failure);
+        Fail(s, msg::MsgVpnDialFailed, failure);
+        return;
+    }
+    switch (AwaitDialOutcome(s, kDialBoundMs)) {
+    case DialOutcome::Connected:
+        // A connection that came up after the user gave it up is hung up without a word.
+        if (IsCurrent(s)) {
+            RunReports(s, SystemClock());
+        } else {
+            EndSession(s);
+        }
+        break;
+    case DialOutcome::Failed:
+        EndSession(s); // the notifier has shown it; the handle is released
+        break;
+    case DialOutcome::TimedOut:
+        Fail(s, msg::MsgVpnDisconnected, kDialTimeoutText);
+        break;
+    case DialOutcome::Ended:
+        break;
     }
 }
 
@@ -105,7 +161,7 @@ void HangUpOwnConnections()
 {
     for (const ras::RASCONNA& record : ActiveConnections()) {
         if (FieldText(record.szEntryName) == kEntryName) {
-            RasHangUpA(record.hrasconn);
+            HangUpHandle(record.hrasconn);
         }
     }
 }

@@ -1,22 +1,32 @@
 // The connect sequence for one line, and the program's local connection files.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "app/lines/line.h"
+
+struct VpnSession;
 
 inline constexpr char kEntryName[] = "Sorvik加速器";
 
 // Shown when a connect cannot start its dial.
 inline constexpr char kLineGoneText[] = "线路已失效，请刷新线路列表后重试";
 inline constexpr char kLineTooLongText[] = "线路信息过长，无法连接";
+// Shown when a dial reaches no outcome in time.
+inline constexpr char kDialTimeoutText[] = "连接超时";
 
 // Program directory + "/vpn.dat".
 std::string PhonebookPath();
 
-// Thread body: hang up old connections, rewrite the log, write the entry, start the dial.
+// Thread body, the whole life of the session's connection: hang up old connections and wait for
+// their ports, rewrite the log, write the entry, dial and wait for the outcome on this thread
+// (RAS notifies on it), then, once connected, the session's reports until it ends or drops.
 // When no dial can start (the line is gone, a field does not fit, RAS refuses at once) the
 // reason goes to LastStatusText and the log, and MsgVpnDialFailed to notifyLabel.
+void ConnectLine(int lineIndex, const std::shared_ptr<VpnSession>& session);
+
+// The same in a new current session.
 void ConnectLine(int lineIndex);
 
 // Hangs up every active connection of the entry "Sorvik加速器"; others are left alone.

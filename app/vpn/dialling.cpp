@@ -2,21 +2,26 @@
 
 #include <cstring>
 #include <mutex>
+#include <optional>
 
 #include "app/shell/app.h"
 #include "app/vpn/connection_log.h"
 #include "app/vpn/ras_fields.h"
 #include "app/vpn/ras_state_text.h"
-#include "platform/critical_section.h"
 #include "app/shell/messages.h"
+#include "app/vpn/vpn_session.h"
 
 namespace {
 
-constexpr DWORD kErrorTextSize = 100;
+// Microsoft documents 256 characters as enough for every text; GBK takes up to two bytes each.
+constexpr DWORD kErrorTextSize = 512;
 
-// Held by StartDial from RasDialA until the handle is in CurrentConnection; the notifier passes
-// through it first, so an early failure never finds CurrentConnection still 0 and goes unseen.
-platform::CriticalSection dialStartLock;
+// The dial this thread waits for; RAS calls the notifier on the thread that dialled.
+struct DialWatch {
+    VpnSession* session = nullptr;
+    std::optional<DialOutcome> outcome;
+};
+thread_local DialWatch* watch = nullptr;
 
 bool FillDialParams(ras::RASDIALPARAMSA& params, const DialTexts& texts)
 {
@@ -28,36 +33,43 @@ bool FillDialParams(ras::RASDIALPARAMSA& params, const DialTexts& texts)
 
 DialStart CallRasDial(const DialTexts& texts, ras::RASDIALPARAMSA& params)
 {
-    std::lock_guard<platform::CriticalSection> hold(dialStartLock);
-    App& a = app();
-    a.CurrentConnection = nullptr;
     ras::HRASCONN handle = nullptr;
     const DWORD result = RasDialA(nullptr, texts.phonebookPath.c_str(), &params, ras::kNotifierType0,
         reinterpret_cast<LPVOID>(&OnRasDialEvent), &handle);
     if (result != 0) {
         // No notification will follow; a handle given anyway must still be freed.
         if (handle) {
-            RasHangUpA(handle);
+            HangUpHandle(handle);
         }
         return {nullptr, result};
     }
-    a.CurrentConnection = handle;
     return {handle, 0};
 }
 
 void HandleDialEvent(ras::RASCONNSTATE state, DWORD error)
 {
-    {
-        std::lock_guard<platform::CriticalSection> wait(dialStartLock);
-    }
     const std::string text = RasStateText(state, error);
     AppendLog(text);
+    VpnSession* session = watch ? watch->session : nullptr;
+    // A dial the program has given up (stopped, exiting, replaced) is not news to the user.
+    const bool shown = !session || IsCurrent(*session);
+    const ras::HRASCONN handle = session ? session->handle : app().CurrentConnection.load();
     if (state == ras::RASCS_Connected) {
-        ::SendMessageW(app().notifyLabel.Handle(), msg::MsgVpnConnected, 0, 0);
+        if (watch) {
+            watch->outcome = DialOutcome::Connected;
+        }
+        if (shown) {
+            ::SendMessageW(app().notifyLabel.Handle(), msg::MsgVpnConnected, 0, reinterpret_cast<LPARAM>(handle));
+        }
         return;
     }
     if (state == ras::RASCS_Disconnected || error != 0) {
-        ReportDialOutcome(msg::MsgVpnDisconnected, text);
+        if (watch) {
+            watch->outcome = DialOutcome::Failed;
+        }
+        if (shown) {
+            ReportDialOutcome(msg::MsgVpnDisconnected, text, handle);
+        }
     }
 }
 
@@ -78,12 +90,44 @@ ras::HRASCONN DialVpn(const std::string& entryName, const std::string& phonebook
     const std::string& callbackNumber, const std::string& userName, const std::string& password,
     const std::string& domain)
 {
-    return StartDial({entryName, phonebookPath, phoneNumber, callbackNumber, userName, password, domain}).handle;
+    const DialStart started
+        = StartDial({entryName, phonebookPath, phoneNumber, callbackNumber, userName, password, domain});
+    if (started.error != ERROR_INVALID_PARAMETER || started.handle) {
+        app().CurrentConnection = started.handle;
+    }
+    return started.handle;
+}
+
+DialOutcome AwaitDialOutcome(VpnSession& session, DWORD boundMs)
+{
+    DialWatch watching;
+    watching.session = &session;
+    watch = &watching;
+    const DWORD start = ::GetTickCount();
+    DialOutcome result = DialOutcome::TimedOut;
+    for (;;) {
+        const DWORD elapsed = ::GetTickCount() - start;
+        const DWORD waited
+            = ::WaitForSingleObjectEx(session.endEvent.Get(), elapsed >= boundMs ? 0 : boundMs - elapsed, TRUE);
+        if (watching.outcome) {
+            result = *watching.outcome;
+            break;
+        }
+        if (waited == WAIT_OBJECT_0) {
+            result = DialOutcome::Ended;
+            break;
+        }
+        if (waited != WAIT_IO_COMPLETION) {
+            break;
+        }
+    }
+    watch = nullptr;
+    return result;
 }
 
 void WINAPI OnRasDialEvent(UINT /*message*/, ras::RASCONNSTATE state, DWORD error)
 {
-    // Called on a thread of the service: nothing may escape back into it.
+    // Called by RAS: nothing may escape back into it.
     try {
         HandleDialEvent(state, error);
     } catch (...) {
@@ -102,12 +146,12 @@ std::string RasStateText(int state, DWORD error)
     return FieldText(buffer);
 }
 
-void ReportDialOutcome(UINT message, const std::string& statusText)
+void ReportDialOutcome(UINT message, const std::string& statusText, ras::HRASCONN handle)
 {
     App& a = app();
     {
         std::lock_guard<std::mutex> hold(a.statusLock);
         a.LastStatusText = statusText;
     }
-    ::SendMessageW(a.notifyLabel.Handle(), message, 0, 0);
+    ::SendMessageW(a.notifyLabel.Handle(), message, 0, reinterpret_cast<LPARAM>(handle));
 }

@@ -5,7 +5,7 @@
 #include <string_view>
 
 // "http://" + host + "/jsq/line/hello.php?ip=" + address: the first report of a connection.
-// Values go in as they are, without escaping.
+// Values are percent-encoded: the line's address comes from the service and could hold anything.
 std::string HelloUrl(std::string_view host, std::string_view address);
 
 // The periodic report: the first report's URL + "&myip=" + the first report's answer.
@@ -13,3 +13,10 @@ std::string KeepAliveUrl(std::string_view host, std::string_view address, std::s
 
 // The report after a hang-up: the first report's URL + "&remove=1".
 std::string DisconnectUrl(std::string_view host, std::string_view address);
+
+// Every byte but letters, digits and "-._~" as %XX.
+std::string PercentEncoded(std::string_view value);
+
+// The first hello's answer as the "myip" value: the answer without surrounding blanks when that is
+// a dotted IPv4 address, else empty.
+std::string MyIpFromAnswer(std::string_view answer);

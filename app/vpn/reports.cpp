@@ -1,35 +1,32 @@
 #include "app/vpn/reports.h"
 
-#include "platform/win.h"
-
-#include <mutex>
-#include <optional>
+#include <atomic>
 #include <string>
 
 #include "app/shell/app.h"
-#include "app/vpn/connect.h"
+#include "app/vpn/connection_log.h"
+#include "app/vpn/dialling.h"
 #include "app/vpn/hello_url.h"
 #include "app/vpn/http_request.h"
 #include "app/vpn/keepalive_clock.h"
+#include "app/vpn/vpn_session.h"
+#include "platform/handles.h"
 #include "platform/ras_api.h"
-#include "platform/thread.h"
 #include "service_config.h"
+#include "app/shell/messages.h"
 
 namespace {
 
-constexpr std::uint32_t kTestPeriodMs = 1000;
+std::atomic<int> runningStreams{0};
 
-// The current line's address, read under listLock; nothing when currentLine names no line.
-std::optional<std::string> CurrentLineAddress()
-{
-    App& a = app();
-    std::lock_guard<platform::CriticalSection> hold(a.listLock);
-    const Line* line = FindLine(a.currentLine.load());
-    if (!line) {
-        return std::nullopt;
-    }
-    return line->address;
-}
+// Counts one running stream for its scope.
+class StreamCount {
+public:
+    StreamCount() { ++runningStreams; }
+    ~StreamCount() { --runningStreams; }
+    StreamCount(const StreamCount&) = delete;
+    StreamCount& operator=(const StreamCount&) = delete;
+};
 
 // A GET whose answer stays in the request for the caller to read.
 void SendReport(HttpRequest& request, const std::string& url)
@@ -38,52 +35,71 @@ void SendReport(HttpRequest& request, const std::string& url)
     request.Send();
 }
 
-bool Connected() { return app().CurrentConnection.load() != nullptr; }
+// The connection ended on the other side: tell the user while it is still theirs, free the handle.
+void ReportDrop(VpnSession& session, ras::HRASCONN handle)
+{
+    ras::RASCONNSTATUSA status{};
+    status.dwSize = ras::kRasConnStatusSize;
+    const DWORD error = RasGetConnectStatusA(handle, &status) == 0 ? status.dwError : 0;
+    const std::string text = RasStateText(ras::RASCS_Disconnected, error);
+    AppendLog(text);
+    if (IsCurrent(session)) {
+        ReportDialOutcome(msg::MsgVpnDisconnected, text, handle);
+    }
+    EndSession(session);
+}
 
 } // namespace
 
 ReportClock SystemClock()
 {
-    return {[] { return static_cast<std::uint32_t>(::GetTickCount()); }, [](std::uint32_t ms) { ::Sleep(ms); }};
+    return {[] { return static_cast<std::uint32_t>(::GetTickCount()); },
+        [](const HANDLE* handles, DWORD count, std::uint32_t ms) {
+            const DWORD woke = ::WaitForMultipleObjects(count, handles, FALSE, ms);
+            return woke < WAIT_OBJECT_0 + count ? static_cast<int>(woke - WAIT_OBJECT_0) : -1;
+        }};
 }
 
 void HangUp()
 {
-    // Taking the handle and clearing it is one step: two callers cannot both report.
-    const ras::HRASCONN handle = app().CurrentConnection.exchange(nullptr);
-    if (!handle) {
-        return;
-    }
-    RasHangUpA(handle);
-    platform::StartDetachedThread(ReportDisconnect);
-}
-
-void ReportDisconnect()
-{
-    HttpRequest request;
-    if (const std::optional<std::string> address = CurrentLineAddress()) {
-        SendReport(request, DisconnectUrl(build_config::kServiceHost, *address));
+    if (const std::shared_ptr<VpnSession> session = CurrentSession()) {
+        EndSession(*session);
     }
 }
 
-void ReportKeepAlive() { RunKeepAlive(SystemClock()); }
+int RunningReportStreams() { return runningStreams.load(); }
 
-void RunKeepAlive(const ReportClock& clock)
+void RunReports(VpnSession& session, const ReportClock& clock)
 {
+    const StreamCount counted;
+    const ras::HRASCONN handle = session.handle;
+    // Watched before the first hello, so that a drop meanwhile is not missed.
+    platform::UniqueHandle dropped(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const bool watching
+        = handle && dropped && RasConnectionNotificationA(handle, dropped.Get(), ras::RASCN_Disconnection) == 0;
+
     HttpRequest request;
-    std::string myIp;
-    if (const std::optional<std::string> address = CurrentLineAddress()) {
-        SendReport(request, HelloUrl(build_config::kServiceHost, *address));
-        myIp = request.ResponseText();
-    }
+    SendReport(request, HelloUrl(build_config::kServiceHost, session.address));
+    const std::string myIp = MyIpFromAnswer(request.ResponseText());
+
+    const HANDLE waits[2] = {session.endEvent.Get(), dropped.Get()};
     std::uint32_t last = clock.tickCount();
-    while (Connected()) {
+    for (;;) {
+        const std::uint32_t elapsed = ElapsedMs(last, clock.tickCount());
+        const std::uint32_t left = elapsed >= kKeepAliveIntervalMs ? 0 : kKeepAliveIntervalMs - elapsed;
+        const int woke = clock.wait(waits, watching ? 2 : 1, left);
+        // The program's own hang-up also signals the disconnection event.
+        if (woke == 0 || (woke == 1 && IsEnded(session))) {
+            SendReport(request, DisconnectUrl(build_config::kServiceHost, session.address));
+            return;
+        }
+        if (woke == 1) {
+            ReportDrop(session, handle);
+            return;
+        }
         if (IntervalElapsed(last, clock.tickCount(), kKeepAliveIntervalMs)) {
-            if (const std::optional<std::string> address = CurrentLineAddress()) {
-                SendReport(request, KeepAliveUrl(build_config::kServiceHost, *address, myIp));
-            }
+            SendReport(request, KeepAliveUrl(build_config::kServiceHost, session.address, myIp));
             last = clock.tickCount();
         }
-        clock.sleep(kTestPeriodMs);
     }
 }

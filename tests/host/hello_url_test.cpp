@@ -21,9 +21,21 @@ TEST(HelloUrl, DisconnectReportAsksForRemoval)
     EXPECT_EQ(DisconnectUrl("h", "10.0.0.7"), "http://h/jsq/line/hello.php?ip=10.0.0.7&remove=1");
 }
 
-TEST(HelloUrl, ValuesGoInUnescaped)
+TEST(HelloUrl, ValuesThatCouldBreakTheQueryArePercentEncoded)
 {
-    EXPECT_EQ(KeepAliveUrl("h", "a b&c", "x=y z"), "http://h/jsq/line/hello.php?ip=a b&c&myip=x=y z");
+    EXPECT_EQ(KeepAliveUrl("h", "a b&c", "x=y z"), "http://h/jsq/line/hello.php?ip=a%20b%26c&myip=x%3Dy%20z");
+    EXPECT_EQ(DisconnectUrl("h", "1.2.3.4&remove=1#"), "http://h/jsq/line/hello.php?ip=1.2.3.4%26remove%3D1%23&remove=1");
+    EXPECT_EQ(PercentEncoded("\xba\xc3~-_."), "%BA%C3~-_.");
+}
+
+TEST(HelloUrl, OnlyADottedIpv4AnswerBecomesMyIp)
+{
+    EXPECT_EQ(MyIpFromAnswer(" 127.0.0.1\r\n"), "127.0.0.1");
+    EXPECT_EQ(MyIpFromAnswer("255.255.255.255"), "255.255.255.255");
+    for (const char* answer : {"", "<html>error</html>", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1.2.3.4x", "1..2.3",
+             "1.2.3.4 5", "0001.2.3.4", "-1.2.3.4"}) {
+        EXPECT_EQ(MyIpFromAnswer(answer), "") << answer;
+    }
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // The RAS stand-in (tools/rasapi32) as the program meets it: phonebook entries and credentials,
-// asynchronous dials against a small line server on 127.0.0.x:1723, enumeration, hang-up and
-// error texts. The line server here speaks the demo service's LOGIN protocol.
+// asynchronous dials against a small line server on 127.0.0.x:1723, enumeration, hang-up, the
+// connection's status after its dial, error texts and the misuse ledger. The line server here
+// speaks the demo service's LOGIN protocol. The notifications come on the dialling thread while
+// it waits alertably, as on Windows.
 #include "tests/win/test_files.h"
 #include "platform/win.h"
 
@@ -20,6 +22,7 @@
 #include "platform/handles.h"
 #include "platform/ras_api.h"
 #include "platform/thread.h"
+#include "tests/win/ras_ledger.h"
 
 namespace {
 
@@ -27,6 +30,7 @@ const char kEntry[] = "Sorvik加速器";
 const char kOtherEntry[] = "其他连接";
 const char kDeviceName[] = "WAN 微型端口 (PPTP)";
 
+// Waits alertably, so that the stand-in's notifications for this thread's dials arrive.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
     const ULONGLONG end = ::GetTickCount64() + timeoutMs;
@@ -34,9 +38,19 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs)
         if (::GetTickCount64() >= end) {
             return false;
         }
-        ::Sleep(10);
+        ::SleepEx(10, TRUE);
     }
     return true;
+}
+
+void Idle(DWORD ms) { WaitUntil([] { return false; }, ms); }
+
+ras::RASCONNSTATUSA Status(ras::HRASCONN handle, DWORD* result)
+{
+    ras::RASCONNSTATUSA status{};
+    status.dwSize = ras::kRasConnStatusSize;
+    *result = RasGetConnectStatusA(handle, &status);
+    return status;
 }
 
 size_t CountOf(const std::string& text, const std::string& part)
@@ -570,6 +584,7 @@ TEST(RasStandInPhonebook, WrongSizesAreRefusedAndWriteNothing)
     Put(c.szUserName, "u");
     Put(c.szPassword, "p");
     EXPECT_EQ(RasSetCredentialsA(pbk.Path(), kEntry, &c, FALSE), ras::kErrorInvalidSize);
+    EXPECT_EQ(ledger::Take().size(), 3u) << "one line per wrong size";
     EXPECT_TRUE(FileText(std::string(pbk.Path()) + ".cred").empty());
 }
 
@@ -596,7 +611,7 @@ TEST(RasStandInPhonebook, BadNamesArgumentsAndMissingEntriesAreRefused)
 
 // --- Dialling ---------------------------------------------------------------------------
 
-TEST(RasStandInDial, GoodDialReportsEveryStateInOrderFromAnotherThread)
+TEST(RasStandInDial, GoodDialReportsEveryStateInOrderOnTheDiallingThread)
 {
     LoginServer server("hd01", "口令01", 600);
     ASSERT_TRUE(server.Listening());
@@ -614,7 +629,7 @@ TEST(RasStandInDial, GoodDialReportsEveryStateInOrderFromAnotherThread)
     for (const Note& n : noteLogs[0].Notes()) {
         EXPECT_EQ(n.message, ras::kWmRasDialEvent);
         EXPECT_EQ(n.error, 0u);
-        EXPECT_NE(n.thread, ::GetCurrentThreadId());
+        EXPECT_EQ(n.thread, ::GetCurrentThreadId());
     }
     // The credentials travel in the system code page.
     ASSERT_EQ(server.Logins().size(), 1u);
@@ -628,7 +643,7 @@ TEST(RasStandInDial, GoodDialReportsEveryStateInOrderFromAnotherThread)
     // Hang-up closes the session and nothing is reported afterwards.
     EXPECT_EQ(dial.HangUp(), 0u);
     EXPECT_TRUE(WaitUntil([&] { return server.ClosedByClient() == 1; }, 3000));
-    ::Sleep(200);
+    Idle(200);
     EXPECT_EQ(noteLogs[0].States(), kGoodDial);
     EXPECT_TRUE(Enumerate().empty());
 }
@@ -643,7 +658,7 @@ TEST(RasStandInDial, WrongCredentialsStopAtAuthenticateWith691)
     Dial dial = Dial::Start<0>(pbk.Path(), kEntry, "hk04", "wrong");
     ASSERT_EQ(dial.result, 0u);
     ASSERT_TRUE(noteLogs[0].WaitForError(10000));
-    ::Sleep(200);
+    Idle(200);
     // 0 to 5 as in a good dial, then state 5 again with the error, and nothing after it.
     std::vector<int> expected(kGoodDial.begin(), kGoodDial.begin() + 6);
     expected.push_back(ras::RASCS_Authenticate);
@@ -656,6 +671,11 @@ TEST(RasStandInDial, WrongCredentialsStopAtAuthenticateWith691)
     }
     // A failed dial is no longer a live connection, but its handle stays valid until hung up.
     EXPECT_TRUE(Enumerate().empty());
+    DWORD result = 1;
+    const ras::RASCONNSTATUSA status = Status(dial.handle, &result);
+    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(status.rasconnstate, ras::RASCS_Authenticate);
+    EXPECT_EQ(status.dwError, ras::kErrorAuthenticationFailure);
     EXPECT_EQ(dial.HangUp(), 0u);
 }
 
@@ -673,7 +693,7 @@ TEST(RasStandInDial, UnreachableServerFailsAtConnectDevice)
     Dial dial = Dial::Start<0>(pbk.Path(), kEntry, "u", "p");
     ASSERT_EQ(dial.result, 0u);
     ASSERT_TRUE(noteLogs[0].WaitForError(6000));
-    ::Sleep(200);
+    Idle(200);
     const std::vector<Note> notes = noteLogs[0].Notes();
     std::vector<int> expected(kGoodDial.begin(), kGoodDial.begin() + 3);
     expected.push_back(ras::RASCS_ConnectDevice);
@@ -681,7 +701,7 @@ TEST(RasStandInDial, UnreachableServerFailsAtConnectDevice)
     EXPECT_EQ(notes.back().error, ras::kErrorAutomaticVpnFailed);
 }
 
-TEST(RasStandInDial, SilentServerFailsAtConnectDeviceAfterTheTimeout)
+TEST(RasStandInDial, SilentServerFailsAtConnectDeviceWithTheTimeoutError)
 {
     // A listener that never accepts, its queue already full: further connects get no answer.
     std::string address;
@@ -704,7 +724,7 @@ TEST(RasStandInDial, SilentServerFailsAtConnectDeviceAfterTheTimeout)
         ::ioctlsocket(queued.back().Get(), FIONBIO, &nonBlocking);
         ::connect(queued.back().Get(), reinterpret_cast<const sockaddr*>(&at), sizeof at);
     }
-    ::Sleep(200);
+    Idle(200);
 
     TempPhonebook pbk;
     ASSERT_EQ(WriteEntry(pbk.Path(), kEntry, address), 0u);
@@ -717,7 +737,7 @@ TEST(RasStandInDial, SilentServerFailsAtConnectDeviceAfterTheTimeout)
     EXPECT_LT(took, 5000u);
     const std::vector<Note> notes = noteLogs[0].Notes();
     EXPECT_EQ(notes.back().state, ras::RASCS_ConnectDevice);
-    EXPECT_EQ(notes.back().error, ras::kErrorAutomaticVpnFailed);
+    EXPECT_EQ(notes.back().error, ras::kErrorVpnTimeout);
 }
 
 TEST(RasStandInDial, DialledNumberOverridesTheEntrysAddress)
@@ -741,13 +761,13 @@ TEST(RasStandInDial, MissingEntryIsReportedWith623)
     ASSERT_EQ(dial.result, 0u);
     ASSERT_NE(dial.handle, nullptr);
     ASSERT_TRUE(noteLogs[0].WaitForError(3000));
-    ::Sleep(100);
+    Idle(100);
     const std::vector<Note> notes = noteLogs[0].Notes();
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_EQ(notes[0].error, ras::kErrorCannotFindPhonebookEntry);
 }
 
-TEST(RasStandInDial, ServerClosingTheSessionReportsDisconnected)
+TEST(RasStandInDial, ADropIsAnnouncedToTheRegisteredEventsNotToTheNotifier)
 {
     LoginServer server("u", "p");
     ASSERT_TRUE(server.Listening());
@@ -757,13 +777,27 @@ TEST(RasStandInDial, ServerClosingTheSessionReportsDisconnected)
     Dial dial = Dial::Start<0>(pbk.Path(), kEntry, "u", "p");
     ASSERT_TRUE(noteLogs[0].WaitForState(ras::RASCS_Connected, 10000));
     ASSERT_EQ(Enumerate().size(), 1u);
+    platform::UniqueHandle own(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    platform::UniqueHandle any(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_EQ(RasConnectionNotificationA(dial.handle, own.Get(), ras::RASCN_Disconnection), 0u);
+    ASSERT_EQ(RasConnectionNotificationA(
+                  reinterpret_cast<ras::HRASCONN>(INVALID_HANDLE_VALUE), any.Get(), ras::RASCN_Disconnection),
+        0u);
+    EXPECT_EQ(RasConnectionNotificationA(reinterpret_cast<ras::HRASCONN>(0x12345), own.Get(), ras::RASCN_Disconnection),
+        static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    DWORD result = 1;
+    EXPECT_EQ(Status(dial.handle, &result).rasconnstate, ras::RASCS_Connected);
+
     server.DropAll();
-    ASSERT_TRUE(noteLogs[0].WaitForState(ras::RASCS_Disconnected, 5000));
-    const std::vector<Note> notes = noteLogs[0].Notes();
-    EXPECT_EQ(notes.back().state, ras::RASCS_Disconnected);
-    EXPECT_EQ(notes.back().error, 0u);
-    EXPECT_EQ(notes.size(), kGoodDial.size() + 1);
+    EXPECT_EQ(::WaitForSingleObject(own.Get(), 5000), WAIT_OBJECT_0);
+    EXPECT_EQ(::WaitForSingleObject(any.Get(), 1000), WAIT_OBJECT_0);
+    Idle(200);
+    EXPECT_EQ(noteLogs[0].States(), kGoodDial);
     EXPECT_TRUE(Enumerate().empty());
+    const ras::RASCONNSTATUSA status = Status(dial.handle, &result);
+    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(status.rasconnstate, ras::RASCS_Disconnected);
+    EXPECT_EQ(status.dwError, ras::kErrorRemoteDisconnection);
 }
 
 TEST(RasStandInDial, HangUpWhileAuthenticatingEndsTheReports)
@@ -798,6 +832,85 @@ TEST(RasStandInDial, BadParametersAreRefusedAtOnce)
     EXPECT_EQ(handle, nullptr);
     EXPECT_EQ(RasDialA(nullptr, pbk.Path(), &params, 0, reinterpret_cast<LPVOID>(&RecordNote<0>), nullptr),
         static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    ASSERT_EQ(ledger::Take().size(), 1u) << "the wrong dwSize";
+}
+
+// --- After a hang-up, and the misuse ledger ---------------------------------------------------
+
+TEST(RasStandInRelease, TheEntryCanBeDialledAgainOnlyOnceThePortIsReleased)
+{
+    LoginServer server("u", "p");
+    ASSERT_TRUE(server.Listening());
+    TempPhonebook pbk;
+    ASSERT_EQ(WriteEntry(pbk.Path(), kEntry, server.Address()), 0u);
+    Dial first = Dial::Start<0>(pbk.Path(), kEntry, "u", "p");
+    ASSERT_TRUE(noteLogs[0].WaitForState(ras::RASCS_Connected, 10000));
+    platform::UniqueHandle ended(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_EQ(RasConnectionNotificationA(first.handle, ended.Get(), ras::RASCN_Disconnection), 0u);
+
+    const ras::HRASCONN handle = first.handle;
+    const ULONGLONG hungUpAt = ::GetTickCount64();
+    ASSERT_EQ(first.HangUp(), 0u);
+    EXPECT_EQ(::WaitForSingleObject(ended.Get(), 0), WAIT_OBJECT_0);
+    DWORD result = 1;
+    EXPECT_EQ(Status(handle, &result).rasconnstate, ras::RASCS_Disconnected);
+    EXPECT_EQ(result, 0u);
+    Dial early = Dial::Start<1>(pbk.Path(), kEntry, "u", "p");
+    EXPECT_EQ(early.result, ras::kErrorPortNotAvailable);
+    EXPECT_EQ(early.handle, nullptr);
+
+    ASSERT_TRUE(WaitUntil([&] { return Status(handle, &result), result == ERROR_INVALID_HANDLE; }, 3000));
+    EXPECT_GE(::GetTickCount64() - hungUpAt, 800u);
+    Dial again = Dial::Start<1>(pbk.Path(), kEntry, "u", "p");
+    EXPECT_EQ(again.result, 0u);
+    EXPECT_TRUE(noteLogs[1].WaitForState(ras::RASCS_Connected, 10000));
+    EXPECT_TRUE(ledger::Lines().empty());
+}
+
+TEST(RasStandInLedger, EachMisuseIsOneLine)
+{
+    LoginServer server("u", "p");
+    ASSERT_TRUE(server.Listening());
+    TempPhonebook pbk;
+    ASSERT_EQ(WriteEntry(pbk.Path(), kEntry, server.Address()), 0u);
+    ASSERT_TRUE(ledger::Take().empty());
+
+    EXPECT_EQ(RasHangUpA(reinterpret_cast<ras::HRASCONN>(0x12345)), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(ledger::Take().size(), 1u) << "a hang-up of an unknown handle";
+
+    Dial live = Dial::Start<0>(pbk.Path(), kEntry, "u", "p");
+    ASSERT_TRUE(noteLogs[0].WaitForState(ras::RASCS_Connected, 10000));
+    Dial twice = Dial::Start<1>(pbk.Path(), kEntry, "u", "p");
+    EXPECT_EQ(twice.result, ras::kErrorPortAlreadyOpen);
+    EXPECT_EQ(ledger::Take().size(), 1u) << "a dial while the entry's connection is live";
+
+    // A dropped handle holds the port until it is hung up.
+    server.DropAll();
+    ASSERT_TRUE(WaitUntil([] { return Enumerate().empty(); }, 5000));
+    Dial afterDrop = Dial::Start<1>(pbk.Path(), kEntry, "u", "p");
+    EXPECT_EQ(afterDrop.result, ras::kErrorPortNotAvailable);
+    EXPECT_EQ(ledger::Take().size(), 1u) << "a dial while a dropped handle is not hung up";
+    const ras::HRASCONN dropped = live.handle;
+    EXPECT_EQ(live.HangUp(), 0u);
+    EXPECT_EQ(RasHangUpA(dropped), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(ledger::Take().size(), 1u) << "a second hang-up";
+
+    // A dialling thread that ends before its dial's outcome hears nothing more and is recorded.
+    LoginServer slow("u", "p", 800);
+    ASSERT_TRUE(slow.Listening());
+    TempPhonebook other;
+    ASSERT_EQ(WriteEntry(other.Path(), kEntry, slow.Address()), 0u);
+    ras::HRASCONN orphan = nullptr;
+    platform::UniqueHandle caller = platform::StartThread([&] {
+        Dial dial = Dial::Start<1>(other.Path(), kEntry, "u", "p");
+        orphan = std::exchange(dial.handle, nullptr);
+    });
+    ASSERT_EQ(::WaitForSingleObject(caller.Get(), 5000), WAIT_OBJECT_0);
+    ASSERT_TRUE(WaitUntil([] { return !ledger::Lines().empty(); }, 5000));
+    EXPECT_EQ(ledger::Take().size(), 1u) << "a dialling thread that ended too early";
+    Idle(1500);
+    EXPECT_FALSE(noteLogs[1].WaitForState(ras::RASCS_Connected, 0));
+    EXPECT_EQ(RasHangUpA(orphan), 0u);
 }
 
 // --- Enumeration and hang-up ------------------------------------------------------------
@@ -842,22 +955,20 @@ TEST(RasStandInConnections, EnumerationListsBothAndHangingUpOneLeavesTheOther)
     one[0].dwSize = 1000;
     size = sizeof one;
     EXPECT_EQ(RasEnumConnectionsA(one, &size, &count), ras::kErrorInvalidSize);
+    EXPECT_EQ(ledger::Take().size(), 1u) << "the wrong dwSize";
 
     EXPECT_EQ(RasHangUpA(own.handle), 0u);
     live = Enumerate();
     ASSERT_EQ(live.size(), 1u);
     EXPECT_EQ(live[0].hrasconn, other.handle);
     EXPECT_TRUE(WaitUntil([&] { return first.ClosedByClient() == 1; }, 3000));
-    ::Sleep(200);
+    Idle(200);
     EXPECT_EQ(second.OpenSessions(), 1);
     EXPECT_EQ(second.ClosedByClient(), 0);
     EXPECT_EQ(noteLogs[1].States(), kGoodDial);
     EXPECT_EQ(noteLogs[0].States(), kGoodDial);
 
-    // A handle that was hung up, or never given, is unknown.
-    EXPECT_EQ(RasHangUpA(own.handle), static_cast<DWORD>(ERROR_INVALID_HANDLE));
     own.handle = nullptr;
-    EXPECT_EQ(RasHangUpA(reinterpret_cast<ras::HRASCONN>(0x12345)), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
 TEST(RasStandInConnections, NothingToListIsZeroRecords)
@@ -912,6 +1023,17 @@ TEST(RasStandInErrorText, ChineseTextsInGbkThatFitTheProgramsBuffer)
         }
         seen.push_back(text);
     }
+}
+
+TEST(RasStandInErrorText, SomeTextsAreLongerThanAHundredBytesAndASmallBufferGetsNothing)
+{
+    char buffer[512];
+    std::memset(buffer, 'Z', sizeof buffer);
+    EXPECT_EQ(RasGetErrorStringA(ras::kErrorVpnTimeout, buffer, 100), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(std::string(buffer, 100), std::string(100, 'Z'));
+    ASSERT_EQ(RasGetErrorStringA(ras::kErrorVpnTimeout, buffer, 256), 0u);
+    EXPECT_GT(std::strlen(buffer), 100u);
+    EXPECT_NE(FromGbk(buffer).find(L"VPN"), std::wstring::npos);
 }
 
 TEST(RasStandInErrorText, NeverWritesPastTheGivenSize)

@@ -61,13 +61,6 @@ protected:
         ASSERT_TRUE(service_control::RestoreDemoConfig());
     }
 
-    // Runs ConnectLine on a worker and pumps until the dial's outcome reached notifyLabel.
-    bool Connect(int lineIndex)
-    {
-        seen_.clear();
-        return RunOnWorker([lineIndex] { ConnectLine(lineIndex); }) && WaitForOutcome();
-    }
-
     // Calls the notifier the way RAS does, from another thread.
     bool Notify(int state, DWORD error)
     {
@@ -150,6 +143,10 @@ TEST_F(VpnDial, ALogDeletedMeanwhileLosesItsLinesQuietly)
 
 TEST_F(VpnDial, TheErrorTextIsTheSystemsWholeText)
 {
+    // Some system texts are longer than 100 bytes.
+    const std::string timeout = SystemErrorText(ras::kErrorVpnTimeout);
+    ASSERT_GT(timeout.size(), 100u);
+    EXPECT_EQ(RasStateText(ras::RASCS_ConnectDevice, ras::kErrorVpnTimeout), timeout);
     // An error the stand-in has no own text for: it answers with a generic one.
     EXPECT_EQ(RasStateText(0, 742), SystemErrorText(742));
     EXPECT_EQ(RasStateText(ras::RASCS_Connected, 0), "连接成功");
@@ -198,12 +195,16 @@ TEST_F(VpnDial, DialVpnRefusesTextsTooLongForTheirFields)
 
 TEST_F(VpnDial, DialVpnPublishesItsHandleBeforeAnyOutcomeIsShown)
 {
-    // The stand-in reports a missing entry at once, from its own thread.
+    // The stand-in reports a missing entry at once, on the dialling thread once it waits alertably.
     app().CurrentConnection = FakeHandle(0x44);
     ras::HRASCONN handle = nullptr;
-    ASSERT_TRUE(RunOnWorker([&] { handle = DialVpn("无此连接", PhonebookPath(), "", "", "u", "p", ""); }));
+    ASSERT_TRUE(RunOnWorker([&] {
+        handle = DialVpn("无此连接", PhonebookPath(), "", "", "u", "p", "");
+        ::SleepEx(1000, TRUE);
+    }));
     ASSERT_TRUE(WaitForOutcome());
     ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(RasHangUpA(handle), 0u);
     EXPECT_EQ(app().CurrentConnection.load(), handle);
     ASSERT_EQ(seen_.size(), 1u);
     EXPECT_EQ(seen_[0].message, msg::MsgVpnDisconnected);
@@ -219,7 +220,6 @@ TEST_F(VpnDial, ADialTheServiceRefusesAtOnceIsReportedAndLeavesNoHandle)
     ASSERT_TRUE(RunOnWorker([&] { started = StartDial({kEntryName, "", "", "", "u", "p", ""}); }));
     EXPECT_EQ(started.handle, nullptr);
     EXPECT_EQ(started.error, ras::kErrorCannotOpenPhonebook);
-    EXPECT_EQ(app().CurrentConnection.load(), nullptr);
     ASSERT_TRUE(RunOnWorker([&] { handle = DialVpn(kEntryName, "", "", "", "u", "p", ""); }));
     EXPECT_EQ(handle, nullptr);
 }
@@ -354,39 +354,44 @@ ras::HRASCONN DialDirectly(const std::string& phonebook, const char* entry)
     return handle;
 }
 
+// Each connection of an entry needs a phonebook of its own: one entry dials once at a time.
 class VpnHangUpOwn : public vpntest::VpnAppFixture {
 protected:
     void SetUp() override
     {
         VpnAppFixture::SetUp();
         ASSERT_TRUE(service_control::RestoreDemoConfig());
-        phonebook_ = dir_.Path("vpn.dat");
-        ASSERT_TRUE(BuildVpnEntry(kEntryName, phonebook_, "hd01", "hd01pass", "127.0.0.11", 0));
-        ASSERT_TRUE(BuildVpnEntry(kOther, phonebook_, "hd01", "hd01pass", "127.0.0.11", 0));
         connectedDials = 0;
     }
 
     void TearDown() override
     {
+        HangUp(); // the program's own connection first: it is the program's to hang up
         for (const ras::RASCONNA& c : vpntest::LiveConnections()) {
             RasHangUpA(c.hrasconn);
         }
         VpnAppFixture::TearDown();
     }
 
-    // Dials `own` connections of the program's entry and one of another entry; true once all are up.
+    // Dials `own` connections of the program's entry and one of another entry, from this thread
+    // (it pumps alertably); true once all are up.
     bool DialConnections(int own)
     {
-        for (int i = 0; i < own; ++i) {
-            DialDirectly(phonebook_, kEntryName);
+        for (int i = 0; i <= own; ++i) {
+            const std::string phonebook = dir_.Path("vpn" + std::to_string(i) + ".dat");
+            const char* entry = i < own ? kEntryName : kOther;
+            if (!BuildVpnEntry(entry, phonebook, "hd01", "hd01pass", "127.0.0.11", 0)) {
+                return false;
+            }
+            const ras::HRASCONN handle = DialDirectly(phonebook, entry);
+            (i < own ? own_ : other_) = handle;
         }
-        other_ = DialDirectly(phonebook_, kOther);
         return vpntest::PumpUntil([&] { return connectedDials.load() == own + 1; }, 20000);
     }
 
     static constexpr const char* kOther = "其他连接";
     vpntest::TempDir dir_;
-    std::string phonebook_;
+    ras::HRASCONN own_ = nullptr;
     ras::HRASCONN other_ = nullptr;
 };
 
@@ -410,8 +415,8 @@ TEST_F(VpnHangUpOwn, BothOwnConnectionsAreHungUpAndAnotherEntrysIsKept)
 
 TEST_F(VpnHangUpOwn, MoreConnectionsThanTheFirstBufferHoldsAreAllHungUp)
 {
-    ASSERT_TRUE(DialConnections(18));
-    ASSERT_EQ(vpntest::CountConnectionsOf(kEntryName), 18);
+    ASSERT_TRUE(DialConnections(17));
+    ASSERT_EQ(vpntest::CountConnectionsOf(kEntryName), 17);
     HangUpOwnConnections();
     const std::vector<ras::RASCONNA> live = vpntest::LiveConnections();
     ASSERT_EQ(live.size(), 1u);
@@ -422,8 +427,7 @@ TEST_F(VpnHangUpOwn, AConnectKeepsAnotherEntrysConnection)
 {
     SetLines({vpntest::AcceptingLine()});
     ASSERT_TRUE(DialConnections(1));
-    seen_.clear();
-    ASSERT_TRUE(RunOnWorker([] { ConnectLine(1); }) && WaitForOutcome());
+    ASSERT_TRUE(Connect(1));
     EXPECT_EQ(Messages(), std::vector<UINT>{msg::MsgVpnConnected});
     EXPECT_EQ(vpntest::CountConnectionsOf(kOther), 1);
     EXPECT_EQ(vpntest::CountConnectionsOf(kEntryName), 1);

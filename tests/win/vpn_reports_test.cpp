@@ -1,5 +1,6 @@
-// The hello reports to the demo service: the first hello and the keep-alives on a clock the test
-// drives (fifteen minutes pass in milliseconds), and the one disconnect report per hang-up.
+// One report stream per connection: the first hello and the keep-alives on a clock the test drives
+// (fifteen minutes pass in milliseconds), the one disconnect report per hang-up, all with the
+// address that was dialled; and a drop, which ends the stream without a report.
 #include "platform/win.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 
 #include "app/vpn/connect.h"
 #include "app/vpn/reports.h"
+#include "app/vpn/vpn_session.h"
 #include "platform/thread.h"
 #include "tests/win/service_control.h"
 #include "tests/win/vpn_test_support.h"
@@ -33,8 +35,8 @@ std::vector<std::string> HelloQueries()
     return queries;
 }
 
-// A tick counter that moves only when the keep-alive sleeps. Once `stopAfter` ms have passed
-// since the start, `atStop` runs (by default it clears CurrentConnection, as a hang-up does).
+// A tick counter that moves only while the reports wait. Once `stopAfter` ms have passed since the
+// start, `atStop` runs (by default the program's own hang-up).
 class FakeClock {
 public:
     FakeClock(std::uint32_t start, std::uint32_t stopAfter)
@@ -44,29 +46,34 @@ public:
     {
     }
 
-    std::function<void()> atStop = [] { app().CurrentConnection = nullptr; };
+    std::function<void()> atStop = [] { HangUp(); };
 
     ReportClock Clock()
     {
         return {[this] { return now_; },
-            [this](std::uint32_t ms) {
-                now_ += ms;
-                ++sleeps_;
-                if (!stopped_ && static_cast<std::uint32_t>(now_ - start_) >= stopAfter_) {
+            [this](const HANDLE* handles, DWORD count, std::uint32_t ms) {
+                ++waits_;
+                const std::uint32_t untilStop = stopAfter_ - static_cast<std::uint32_t>(now_ - start_);
+                if (!stopped_ && ms >= untilStop) {
+                    now_ += untilStop;
                     stopped_ = true;
                     atStop();
+                } else {
+                    now_ += ms;
                 }
+                const DWORD woke = ::WaitForMultipleObjects(count, handles, FALSE, 0);
+                return woke < WAIT_OBJECT_0 + count ? static_cast<int>(woke - WAIT_OBJECT_0) : -1;
             }};
     }
 
-    int Sleeps() const { return sleeps_; }
+    int Waits() const { return waits_; }
 
 private:
     std::uint32_t start_;
     std::uint32_t now_;
     std::uint32_t stopAfter_;
     bool stopped_ = false;
-    int sleeps_ = 0;
+    int waits_ = 0;
 };
 
 class VpnReports : public vpntest::VpnAppFixture {
@@ -76,129 +83,78 @@ protected:
         VpnAppFixture::SetUp();
         ASSERT_TRUE(service_control::RestoreDemoConfig());
         ASSERT_TRUE(service_control::ResetRecords());
-        SetLines({vpntest::UnreachableLine(), vpntest::AcceptingLine()});
+        SetLines({vpntest::UnreachableLine(), vpntest::AcceptingLine(), vpntest::SecondAcceptingLine()});
         app().currentLine = 2;
     }
 
-    void TearDown() override
+    // Runs a connected session's reports to their end on a thread of their own. The session has no
+    // RAS handle: only the program's hang-up can end it.
+    static bool Reports(FakeClock& clock)
     {
-        WaitForWorkers();
-        VpnAppFixture::TearDown();
-    }
-
-    // Runs the keep-alive to its end on its own thread, as the program does.
-    static bool KeepAlive(FakeClock& clock)
-    {
-        app().CurrentConnection = FakeHandle(0x5000);
+        const std::shared_ptr<VpnSession> session = BeginSession();
+        session->address = "127.0.0.11";
         const ReportClock reportClock = clock.Clock();
-        return RunOnWorker([&reportClock] { RunKeepAlive(reportClock); }, 60000);
+        return RunOnWorker([&] { RunReports(*session, reportClock); }, 60000);
     }
 
-    // The report threads HangUp started have all ended.
+    // The report threads have all ended.
     static bool WaitForWorkers()
     {
         return vpntest::PumpUntil([] { return platform::LiveThreadCount() == 0; }, 15000);
     }
 };
 
+const std::string kFirst = "?ip=127.0.0.11";
+const std::string kKeepAlive = "?ip=127.0.0.11&myip=127.0.0.1"; // the service answers with the caller's address
+const std::string kRemove = "?ip=127.0.0.11&remove=1";
+
 // ---------------------------------------------------------------------------------------------
 // Keep-alive.
 
-TEST_F(VpnReports, FirstHelloThenOneKeepAliveEveryFifteenMinutesWithTheFirstAnswer)
+TEST_F(VpnReports, FirstHelloThenOneKeepAliveEveryFifteenMinutesAndTheRemoveAtTheHangUp)
 {
     FakeClock clock(5000, 2 * 900000 + 1000);
-    ASSERT_TRUE(KeepAlive(clock));
-    // The service answers a hello with the caller's address.
-    const std::string keepAlive = "?ip=127.0.0.11&myip=127.0.0.1";
-    EXPECT_EQ(HelloQueries(), (std::vector<std::string>{"?ip=127.0.0.11", keepAlive, keepAlive}));
-    // Tested once a second.
-    EXPECT_EQ(clock.Sleeps(), (2 * 900000 + 1000) / 1000);
+    ASSERT_TRUE(Reports(clock));
+    EXPECT_EQ(HelloQueries(), (std::vector<std::string>{kFirst, kKeepAlive, kKeepAlive, kRemove}));
+    // The stream waits out each interval (or the hang-up) at once; it does not poll.
+    EXPECT_EQ(clock.Waits(), 3);
 }
 
-TEST_F(VpnReports, AnEmptyFirstAnswerGivesAnEmptyMyIp)
+TEST_F(VpnReports, AnAnswerThatIsNoAddressGivesAnEmptyMyIp)
 {
-    ASSERT_TRUE(service_control::QueueFaults(R"({"/jsq/line/hello.php": [{"status": 200, "body": ""}]})"));
-    FakeClock clock(5000, 900000 + 1000);
-    ASSERT_TRUE(KeepAlive(clock));
-    EXPECT_EQ(HelloQueries(), (std::vector<std::string>{"?ip=127.0.0.11", "?ip=127.0.0.11&myip="}));
-}
-
-TEST_F(VpnReports, NoKeepAliveGoesOutBeforeFifteenMinutes)
-{
-    FakeClock clock(5000, 900000);
-    ASSERT_TRUE(KeepAlive(clock));
-    EXPECT_EQ(HelloQueries(), std::vector<std::string>{"?ip=127.0.0.11"});
+    for (const char* answer : {"", "<html>busy</html>"}) {
+        ASSERT_TRUE(service_control::ResetRecords());
+        ASSERT_TRUE(service_control::QueueFaults(
+            std::string(R"({"/jsq/line/hello.php": [{"status": 200, "body": ")") + answer + "\"}]}"));
+        FakeClock clock(5000, 900000 + 1000);
+        ASSERT_TRUE(Reports(clock));
+        EXPECT_EQ(HelloQueries(), (std::vector<std::string>{kFirst, "?ip=127.0.0.11&myip=", kRemove})) << answer;
+    }
 }
 
 TEST_F(VpnReports, TheIntervalHoldsAcrossAWrapOfTheTickCounter)
 {
     // The counter wraps 400 s after the first hello.
     const std::uint32_t start = 0xFFFFFFFFu - 400000u + 1u;
-    FakeClock justBefore(start, 900000);
-    ASSERT_TRUE(KeepAlive(justBefore));
-    EXPECT_EQ(HelloQueries(), std::vector<std::string>{"?ip=127.0.0.11"});
+    FakeClock justBefore(start, 900000 - 1);
+    ASSERT_TRUE(Reports(justBefore));
+    EXPECT_EQ(HelloQueries(), (std::vector<std::string>{kFirst, kRemove}));
 
     ASSERT_TRUE(service_control::ResetRecords());
     FakeClock justAfter(start, 900000 + 1000);
-    ASSERT_TRUE(KeepAlive(justAfter));
-    EXPECT_EQ(HelloQueries(), (std::vector<std::string>{"?ip=127.0.0.11", "?ip=127.0.0.11&myip=127.0.0.1"}));
-}
-
-TEST_F(VpnReports, AConnectionHungUpAfterTenMinutesReportsHelloAndRemoveOnly)
-{
-    FakeClock clock(5000, 600000);
-    clock.atStop = [] { HangUp(); };
-    ASSERT_TRUE(KeepAlive(clock));
-    ASSERT_TRUE(WaitForWorkers());
-    EXPECT_EQ(HelloQueries(), (std::vector<std::string>{"?ip=127.0.0.11", "?ip=127.0.0.11&remove=1"}));
-}
-
-TEST_F(VpnReports, TheFirstHelloGoesOutEvenWhenAlreadyHungUp)
-{
-    FakeClock clock(5000, 0xFFFFFFFFu);
-    const ReportClock reportClock = clock.Clock();
-    app().CurrentConnection = nullptr;
-    ASSERT_TRUE(RunOnWorker([&reportClock] { RunKeepAlive(reportClock); }));
-    EXPECT_EQ(HelloQueries(), std::vector<std::string>{"?ip=127.0.0.11"});
-    EXPECT_EQ(clock.Sleeps(), 0);
-}
-
-TEST_F(VpnReports, KeepAlivesFollowTheCurrentLineAndSkipALineThatIsGone)
-{
-    FakeClock clock(5000, 2 * 900000 + 1000);
-    int sleeps = 0;
-    // After the first keep-alive the list is refreshed without that line.
-    const ReportClock inner = clock.Clock();
-    const ReportClock reportClock{inner.tickCount, [&](std::uint32_t ms) {
-                                      if (++sleeps == 901) {
-                                          SetLines({vpntest::UnreachableLine()});
-                                      }
-                                      inner.sleep(ms);
-                                  }};
-    app().CurrentConnection = FakeHandle(0x5000);
-    ASSERT_TRUE(RunOnWorker([&reportClock] { RunKeepAlive(reportClock); }, 60000));
-    EXPECT_EQ(HelloQueries(), (std::vector<std::string>{"?ip=127.0.0.11", "?ip=127.0.0.11&myip=127.0.0.1"}));
-}
-
-TEST_F(VpnReports, NoHelloWhenTheCurrentLineIsGone)
-{
-    app().currentLine = 3;
-    FakeClock clock(5000, 900000 + 1000);
-    ASSERT_TRUE(KeepAlive(clock));
-    EXPECT_TRUE(HelloQueries().empty());
+    ASSERT_TRUE(Reports(justAfter));
+    EXPECT_EQ(HelloQueries(), (std::vector<std::string>{kFirst, kKeepAlive, kRemove}));
 }
 
 // ---------------------------------------------------------------------------------------------
-// Hang-up and the disconnect report.
+// Real connections: hang-up, reconnect and drop.
 
-TEST_F(VpnReports, HangingUpALiveConnectionReportsItOnce)
+TEST_F(VpnReports, HangingUpALiveConnectionReportsItOnceAndEndsItsStream)
 {
-    seen_.clear();
-    ASSERT_TRUE(RunOnWorker([] { ConnectLine(2); }) && WaitForOutcome());
+    ASSERT_TRUE(Connect(2));
     ASSERT_EQ(Messages(), std::vector<UINT>{msg::MsgVpnConnected});
-    const ras::HRASCONN handle = app().CurrentConnection.load();
     ASSERT_EQ(vpntest::LiveConnections().size(), 1u);
-    ASSERT_TRUE(service_control::ResetRecords());
+    ASSERT_TRUE(vpntest::PumpUntil([] { return HelloQueries().size() == 1; }, 10000));
 
     HangUp();
     EXPECT_EQ(app().CurrentConnection.load(), nullptr);
@@ -206,14 +162,12 @@ TEST_F(VpnReports, HangingUpALiveConnectionReportsItOnce)
     ASSERT_TRUE(WaitForWorkers());
     HangUp();
     ASSERT_TRUE(WaitForWorkers());
-    EXPECT_EQ(HelloQueries(), std::vector<std::string>{"?ip=127.0.0.11&remove=1"});
-    // RAS forgot the handle: hanging it up again is refused.
-    EXPECT_NE(RasHangUpA(handle), 0u);
+    EXPECT_EQ(HelloQueries(), (std::vector<std::string>{kFirst, kRemove}));
 }
 
-TEST_F(VpnReports, HangUpsRacingForOneHandleReportOnce)
+TEST_F(VpnReports, HangUpsRacingForOneConnectionReportOnce)
 {
-    app().CurrentConnection = FakeHandle(0x6000);
+    ASSERT_TRUE(Connect(2));
     platform::UniqueHandle go(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::vector<platform::UniqueHandle> racers;
     for (int i = 0; i < 8; ++i) {
@@ -224,28 +178,48 @@ TEST_F(VpnReports, HangUpsRacingForOneHandleReportOnce)
     }
     ::SetEvent(go.Get());
     ASSERT_TRUE(WaitForWorkers());
-    EXPECT_EQ(HelloQueries(), std::vector<std::string>{"?ip=127.0.0.11&remove=1"});
+    EXPECT_EQ(HelloQueries(), (std::vector<std::string>{kFirst, kRemove}));
 }
 
 TEST_F(VpnReports, HangUpWithoutAConnectionDoesNothing)
 {
-    app().CurrentConnection = nullptr;
     HangUp();
     EXPECT_EQ(platform::LiveThreadCount(), 0);
-    ASSERT_TRUE(WaitForWorkers());
     EXPECT_TRUE(HelloQueries().empty());
 }
 
-TEST_F(VpnReports, TheDisconnectReportIsSkippedWhenTheLineIsGone)
+TEST_F(VpnReports, AReconnectRemovesTheReplacedConnectionAndLeavesOneStream)
 {
-    for (int lineIndex : {0, 3, -2}) {
-        app().currentLine = lineIndex;
-        app().CurrentConnection = FakeHandle(0x6000);
-        HangUp();
-        EXPECT_EQ(app().CurrentConnection.load(), nullptr);
-        ASSERT_TRUE(WaitForWorkers());
-    }
-    EXPECT_TRUE(HelloQueries().empty());
+    ASSERT_TRUE(Connect(2));
+    ASSERT_TRUE(vpntest::PumpUntil([] { return HelloQueries().size() == 1; }, 10000));
+    ASSERT_TRUE(Connect(3));
+    ASSERT_EQ(Messages(), std::vector<UINT>{msg::MsgVpnConnected});
+    ASSERT_TRUE(vpntest::PumpUntil([] { return HelloQueries().size() == 3; }, 10000));
+    EXPECT_EQ(HelloQueries(), (std::vector<std::string>{kFirst, kRemove, "?ip=127.0.0.12"}));
+    EXPECT_TRUE(vpntest::PumpUntil([] { return RunningReportStreams() == 1; }, 5000));
+    EXPECT_EQ(platform::LiveThreadCount(), 1);
+}
+
+TEST_F(VpnReports, ADropShowsTheSystemTextHangsUpAndEndsTheStreamWithoutReport)
+{
+    ASSERT_TRUE(Connect(2));
+    const ras::HRASCONN handle = app().CurrentConnection.load();
+    ASSERT_TRUE(vpntest::PumpUntil([] { return HelloQueries().size() == 1; }, 10000));
+    seen_.clear();
+    ASSERT_EQ(service_control::Exchange("POST", "/_control/drop?address=127.0.0.11").status, 200);
+    ASSERT_TRUE(WaitForOutcome(10000));
+    ASSERT_EQ(Messages(), std::vector<UINT>{msg::MsgVpnDisconnected});
+    EXPECT_TRUE(seen_[0].connectionSet);
+    EXPECT_EQ(seen_[0].status, vpntest::SystemErrorText(ras::kErrorRemoteDisconnection));
+    ASSERT_TRUE(WaitForWorkers());
+    EXPECT_EQ(RunningReportStreams(), 0);
+    EXPECT_EQ(app().CurrentConnection.load(), nullptr);
+    // Hung up: RAS forgets the handle once the port is released.
+    ras::RASCONNSTATUSA status{};
+    status.dwSize = ras::kRasConnStatusSize;
+    EXPECT_TRUE(vpntest::PumpUntil(
+        [&] { return RasGetConnectStatusA(handle, &status) == ERROR_INVALID_HANDLE; }, 3000));
+    EXPECT_EQ(HelloQueries(), std::vector<std::string>{kFirst});
 }
 
 } // namespace

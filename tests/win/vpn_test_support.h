@@ -19,9 +19,11 @@
 #include "app/shell/app.h"
 #include "app/vpn/connect.h"
 #include "app/vpn/connection_log.h"
+#include "app/vpn/reports.h"
 #include "platform/handles.h"
 #include "platform/ras_api.h"
 #include "platform/thread.h"
+#include "tests/win/ras_ledger.h"
 #include "tests/win/service_control.h"
 #include "tests/win/ui_test_support.h"
 #include "app/shell/messages.h"
@@ -85,6 +87,7 @@ struct Seen {
 };
 
 // Pumps this thread's messages, looking at `done` every few milliseconds, until it holds or the time is up.
+// The waits are alertable: RAS notifies a dial on the thread that started it.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
     const DWORD start = ::GetTickCount();
@@ -97,7 +100,7 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
         }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, 5, QS_ALLINPUT, MWMO_ALERTABLE);
     }
     return true;
 }
@@ -130,9 +133,13 @@ protected:
         if (!oleStarted_) {
             return;
         }
+        HangUp();
+        // The connect threads end with their sessions (their last report goes out first).
+        PumpUntil([] { return platform::LiveThreadCount() == 0; }, 15000);
         HangUpOwnConnections();
         App& a = app();
         a.CurrentConnection = nullptr;
+        EXPECT_EQ(ledger::Take(), std::vector<std::string>{}) << "RAS misused";
         WTWindow::RemoveMessageHook(a.notifyLabel.Handle());
         if (a.mainWindow.IsWindow()) {
             ::DestroyWindow(a.mainWindow.Handle());
@@ -168,6 +175,14 @@ protected:
     {
         platform::UniqueHandle thread = platform::StartThread(std::move(body));
         return thread && PumpUntil([&] { return ::WaitForSingleObject(thread.Get(), 0) == WAIT_OBJECT_0; }, timeoutMs);
+    }
+
+    // Starts ConnectLine on its own thread, as the program does, and pumps until the dial's outcome
+    // reached notifyLabel. The thread goes on with the connection's reports until it is hung up.
+    bool Connect(int lineIndex, DWORD timeoutMs = 20000)
+    {
+        seen_.clear();
+        return platform::StartDetachedThread([lineIndex] { ConnectLine(lineIndex); }) && WaitForOutcome(timeoutMs);
     }
 
     // Pumps until a dial outcome arrived.

@@ -1,18 +1,27 @@
 #include "connection_table.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <mutex>
 
+#include "ledger.h"
 #include "platform/critical_section.h"
 #include "struct_fields.h"
 
 namespace standin {
 namespace {
 
+struct Registration {
+    std::uintptr_t handle; // 0: every connection
+    platform::UniqueHandle event;
+};
+
 struct Table {
     platform::CriticalSection tableLock; // guards everything below
     std::map<std::uintptr_t, std::shared_ptr<Connection>> connections;
+    std::map<std::uintptr_t, ULONGLONG> releaseDone; // hung-up handles: when their port is free
+    std::vector<Registration> registrations;
     std::uintptr_t lastHandle = 0x5300;
 };
 
@@ -22,15 +31,51 @@ Table& Connections()
     return *table;
 }
 
+std::uintptr_t Key(ras::HRASCONN handle) { return reinterpret_cast<std::uintptr_t>(handle); }
+
+// Drops the connections whose port has been released. Called with the lock held.
+void ForgetReleased(Table& t)
+{
+    const ULONGLONG now = ::GetTickCount64();
+    for (auto it = t.releaseDone.begin(); it != t.releaseDone.end();) {
+        if (now >= it->second) {
+            t.connections.erase(it->first);
+            std::erase_if(t.registrations, [&](const Registration& r) { return r.handle == it->first; });
+            it = t.releaseDone.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+// Signals the disconnection events of the connection. Called with the lock held.
+void SignalDisconnection(Table& t, std::uintptr_t handle)
+{
+    for (const Registration& r : t.registrations) {
+        if (r.handle == handle || r.handle == 0) {
+            ::SetEvent(r.event.Get());
+        }
+    }
+}
+
+std::string HandleText(std::uintptr_t handle)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%lX", static_cast<unsigned long>(handle));
+    return text;
+}
+
 } // namespace
 
-std::shared_ptr<Connection> AddConnection(std::string entryName, std::string deviceType, std::string deviceName)
+std::shared_ptr<Connection> AddConnection(
+    std::string entryKey, std::string entryName, std::string deviceType, std::string deviceName)
 {
     auto c = std::make_shared<Connection>();
     c->hangUpEvent.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!c->hangUpEvent) {
         return nullptr;
     }
+    c->entryKey = std::move(entryKey);
     c->entryName = std::move(entryName);
     c->deviceType = std::move(deviceType);
     c->deviceName = std::move(deviceName);
@@ -42,17 +87,48 @@ std::shared_ptr<Connection> AddConnection(std::string entryName, std::string dev
     return c;
 }
 
-std::shared_ptr<Connection> TakeConnection(ras::HRASCONN handle)
+std::shared_ptr<Connection> FindConnection(ras::HRASCONN handle)
 {
     Table& t = Connections();
     std::lock_guard<platform::CriticalSection> hold(t.tableLock);
-    const auto it = t.connections.find(reinterpret_cast<std::uintptr_t>(handle));
-    if (it == t.connections.end()) {
-        return nullptr;
+    ForgetReleased(t);
+    const auto it = t.connections.find(Key(handle));
+    return it == t.connections.end() ? nullptr : it->second;
+}
+
+void RemoveConnection(ras::HRASCONN handle)
+{
+    Table& t = Connections();
+    std::lock_guard<platform::CriticalSection> hold(t.tableLock);
+    t.connections.erase(Key(handle));
+}
+
+DWORD HangUpConnection(ras::HRASCONN handle)
+{
+    Table& t = Connections();
+    std::shared_ptr<Connection> c;
+    {
+        std::lock_guard<platform::CriticalSection> hold(t.tableLock);
+        ForgetReleased(t);
+        const auto it = t.connections.find(Key(handle));
+        if (it != t.connections.end() && !it->second->hungUp) {
+            c = it->second;
+            c->hungUp = true;
+            c->live = false;
+            c->state = ras::RASCS_Disconnected;
+            c->error = 0;
+            t.releaseDone[Key(handle)] = ::GetTickCount64() + kPortReleaseMs;
+            SignalDisconnection(t, Key(handle));
+        }
     }
-    std::shared_ptr<Connection> c = std::move(it->second);
-    t.connections.erase(it);
-    return c;
+    if (!c) {
+        RecordMisuse("RasHangUpA of an unknown or already hung-up handle " + HandleText(Key(handle)));
+        return ERROR_INVALID_HANDLE;
+    }
+    // The teardown goes on in the worker; waiting here could block a caller whose thread the
+    // worker's notifier is waiting on.
+    ::SetEvent(c->hangUpEvent.Get());
+    return 0;
 }
 
 std::vector<std::shared_ptr<Connection>> LiveConnections()
@@ -68,6 +144,82 @@ std::vector<std::shared_ptr<Connection>> LiveConnections()
     return live;
 }
 
+EntryUse UseOfEntry(const std::string& entryKey)
+{
+    Table& t = Connections();
+    std::lock_guard<platform::CriticalSection> hold(t.tableLock);
+    ForgetReleased(t);
+    EntryUse use = EntryUse::Free;
+    for (const auto& [handle, c] : t.connections) {
+        if (c->entryKey != entryKey) {
+            continue;
+        }
+        if (c->hungUp) {
+            use = use == EntryUse::Free ? EntryUse::Releasing : use;
+        } else if (c->live) {
+            return EntryUse::Live;
+        } else {
+            use = EntryUse::NotHungUp;
+        }
+    }
+    return use;
+}
+
+void DropConnection(Connection& c, DWORD error)
+{
+    Table& t = Connections();
+    std::lock_guard<platform::CriticalSection> hold(t.tableLock);
+    if (c.hungUp || !c.live) {
+        return;
+    }
+    c.live = false;
+    c.state = ras::RASCS_Disconnected;
+    c.error = error;
+    SignalDisconnection(t, Key(c.handle));
+}
+
+DWORD RegisterDisconnection(ras::HRASCONN handle, HANDLE event)
+{
+    HANDLE own = nullptr;
+    if (!event
+        || !::DuplicateHandle(::GetCurrentProcess(), event, ::GetCurrentProcess(), &own, 0, FALSE,
+            DUPLICATE_SAME_ACCESS)) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    platform::UniqueHandle copy(own);
+    Table& t = Connections();
+    std::lock_guard<platform::CriticalSection> hold(t.tableLock);
+    ForgetReleased(t);
+    if (handle == reinterpret_cast<ras::HRASCONN>(INVALID_HANDLE_VALUE)) {
+        t.registrations.push_back({0, std::move(copy)});
+        return 0;
+    }
+    const auto it = t.connections.find(Key(handle));
+    if (it == t.connections.end()) {
+        return ERROR_INVALID_HANDLE;
+    }
+    // A connection already gone is announced at once.
+    if (it->second->hungUp || !it->second->live) {
+        ::SetEvent(copy.Get());
+    }
+    t.registrations.push_back({Key(handle), std::move(copy)});
+    return 0;
+}
+
+std::vector<std::string> HandlesNeverHungUp()
+{
+    std::vector<std::string> texts;
+    for (const auto& [handle, c] : Connections().connections) {
+        if (!c->hungUp) {
+            texts.push_back("handle " + HandleText(handle) + " of \"" + c->entryName + "\" never hung up");
+        }
+    }
+    return texts;
+}
+
+} // namespace standin
+
+namespace standin {
 namespace {
 
 DWORD EnumConnections(ras::RASCONNA* connections, LPDWORD bufferSize, LPDWORD count)
@@ -76,6 +228,7 @@ DWORD EnumConnections(ras::RASCONNA* connections, LPDWORD bufferSize, LPDWORD co
         return ERROR_INVALID_PARAMETER;
     }
     if (connections && connections->dwSize != ras::kRasConnSize) {
+        RecordWrongSize("RasEnumConnectionsA", connections->dwSize);
         return ras::kErrorInvalidSize;
     }
     const auto live = LiveConnections();
@@ -111,14 +264,5 @@ extern "C" DWORD WINAPI RasEnumConnectionsA(ras::RASCONNA* connections, LPDWORD 
 
 extern "C" DWORD WINAPI RasHangUpA(ras::HRASCONN connection)
 {
-    const std::shared_ptr<standin::Connection> c = standin::TakeConnection(connection);
-    if (!c) {
-        return ERROR_INVALID_HANDLE;
-    }
-    // The teardown goes on in the worker; waiting here could block a caller whose thread the
-    // worker's notifier is waiting on.
-    c->hungUp = true;
-    c->live = false;
-    ::SetEvent(c->hangUpEvent.Get());
-    return 0;
+    return standin::NoThrow([&] { return standin::HangUpConnection(connection); });
 }

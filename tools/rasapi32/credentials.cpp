@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ini_sections.h"
+#include "ledger.h"
 #include "phonebook.h"
 #include "struct_fields.h"
 
@@ -72,6 +73,7 @@ DWORD CheckCall(LPCSTR phonebook, LPCSTR entryName, const ras::RASCREDENTIALSA* 
         return bad;
     }
     if (credentials->dwSize != ras::kRasCredentialsSize) {
+        RecordWrongSize("RasSetCredentialsA", credentials->dwSize);
         return ras::kErrorInvalidSize;
     }
     return EntryExists(phonebook, entryName) ? 0 : ras::kErrorCannotFindPhonebookEntry;

@@ -1,12 +1,18 @@
 // RasDialA: returns at once with a handle; a worker thread then goes through the states a PPTP
-// dial reports, reaching the line server on its control port, and calls the notifier for each.
+// dial reports, reaching the line server on its control port. As on Windows, the notifier is
+// called in the context of the thread that called RasDialA (an APC: that thread must wait
+// alertably), for each state until Connected or an error, and never after. A later drop is
+// announced only to RasConnectionNotificationA's events and RasGetConnectStatusA.
 #include "platform/win.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "connection_table.h"
+#include "ledger.h"
 #include "line_session.h"
 #include "phonebook.h"
 #include "platform/ras_api.h"
@@ -28,19 +34,70 @@ struct DialJob {
     std::string address;
     std::string userName;
     std::string password;
+    bool callerGone = false;
 };
 
-// Calls the notifier unless the connection was hung up; false once it has been.
-bool Notify(const DialJob& job, ras::RASCONNSTATE state, DWORD error = 0)
+// One notification on its way to the calling thread.
+struct Delivery {
+    std::shared_ptr<Connection> connection;
+    ras::RASDIALFUNC notifier = nullptr;
+    ras::RASCONNSTATE state = ras::RASCS_OpenPort;
+    DWORD error = 0;
+    platform::UniqueHandle delivered; // set once the notifier has returned
+};
+
+void CALLBACK DeliverNotification(ULONG_PTR param)
 {
-    if (job.connection->hungUp) {
+    const std::unique_ptr<std::shared_ptr<Delivery>> hold(reinterpret_cast<std::shared_ptr<Delivery>*>(param));
+    const Delivery& d = **hold;
+    if (!d.connection->hungUp) {
+        d.notifier(ras::kWmRasDialEvent, d.state, d.error);
+    }
+    ::SetEvent(d.delivered.Get());
+}
+
+// Queues the notification to the calling thread and waits until it has been made. False when
+// the caller is gone (a misuse: nobody hears the rest of this dial).
+bool Deliver(const DialJob& job, ras::RASCONNSTATE state, DWORD error)
+{
+    Connection& c = *job.connection;
+    auto d = std::make_shared<Delivery>();
+    d->connection = job.connection;
+    d->notifier = job.notifier;
+    d->state = state;
+    d->error = error;
+    d->delivered.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    auto* param = new std::shared_ptr<Delivery>(d);
+    if (!d->delivered || !::QueueUserAPC(DeliverNotification, c.callerThread.Get(), reinterpret_cast<ULONG_PTR>(param))) {
+        delete param;
         return false;
     }
-    if (state == ras::RASCS_Disconnected || error != 0) {
-        job.connection->live = false;
+    const HANDLE waits[3] = {d->delivered.Get(), c.hangUpEvent.Get(), c.callerThread.Get()};
+    // A caller that ended takes its queued APC with it: the parameter is lost with it.
+    return ::WaitForMultipleObjects(3, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 2;
+}
+
+// Reports a state unless the connection was hung up; false once it has been, or once the dial has
+// nobody left to tell.
+bool Notify(DialJob& job, ras::RASCONNSTATE state, DWORD error = 0)
+{
+    Connection& c = *job.connection;
+    if (c.hungUp) {
+        return false;
     }
-    job.notifier(ras::kWmRasDialEvent, state, error);
-    return !job.connection->hungUp;
+    c.state = state;
+    c.error = error;
+    if (state == ras::RASCS_Disconnected || error != 0) {
+        c.live = false;
+    }
+    if (job.callerGone) {
+        return !c.hungUp;
+    }
+    if (!Deliver(job, state, error) && !c.hungUp) {
+        job.callerGone = true;
+        RecordMisuse("the thread that called RasDialA for \"" + c.entryName + "\" ended before its dial finished");
+    }
+    return !c.hungUp;
 }
 
 // The error the answer to LOGIN stands for: 0 for "OK", the number of "ERR n", else 691.
@@ -61,7 +118,7 @@ DWORD LoginError(const std::string& answer)
 // A tab or line break would split the LOGIN line; such credentials cannot be right.
 bool FitsLoginLine(const std::string& text) { return text.find_first_of("\t\r\n") == std::string::npos; }
 
-void RunDial(const DialJob& job)
+void RunDial(DialJob& job)
 {
     if (!job.entryFound) {
         Notify(job, ras::RASCS_OpenPort, ras::kErrorCannotFindPhonebookEntry);
@@ -79,6 +136,9 @@ void RunDial(const DialJob& job)
         return;
     case SessionResult::Unresolved:
         Notify(job, ras::RASCS_ConnectDevice, ras::kErrorDnsNameNotResolvable);
+        return;
+    case SessionResult::TimedOut:
+        Notify(job, ras::RASCS_ConnectDevice, ras::kErrorVpnTimeout);
         return;
     default:
         Notify(job, ras::RASCS_ConnectDevice, ras::kErrorAutomaticVpnFailed);
@@ -112,8 +172,9 @@ void RunDial(const DialJob& job)
         || !Notify(job, ras::RASCS_Connected)) {
         return;
     }
+    // The notifier has said its last word; a drop is seen only through the connection's status.
     if (session.WaitUntilClosed() == SessionResult::Closed) {
-        Notify(job, ras::RASCS_Disconnected);
+        DropConnection(*job.connection, ras::kErrorRemoteDisconnection);
     }
 }
 
@@ -133,6 +194,7 @@ DWORD Dial(
     }
     *connection = nullptr;
     if (params->dwSize != ras::kRasDialParamsSize && params->dwSize != kRasDialParamsWithSubEntrySize) {
+        RecordWrongSize("RasDialA", params->dwSize);
         return ras::kErrorInvalidSize;
     }
     // Only the asynchronous dial with a type 0 notifier is offered.
@@ -153,20 +215,42 @@ DWORD Dial(
         entry = ReadDialEntry(phonebook, entryName);
     }
     job.entryFound = entry.has_value();
+    std::string entryKey = phonebook;
+    std::transform(entryKey.begin(), entryKey.end(), entryKey.begin(),
+        [](char ch) { return static_cast<char>(std::tolower(static_cast<unsigned char>(ch))); });
+    entryKey += '\n' + entryName;
+    switch (UseOfEntry(entryKey)) {
+    case EntryUse::Live:
+        RecordMisuse("RasDialA of \"" + entryName + "\" while a connection of the entry is live");
+        return ras::kErrorPortAlreadyOpen;
+    case EntryUse::NotHungUp:
+        RecordMisuse("RasDialA of \"" + entryName + "\" while a failed or dropped handle of the entry is not hung up");
+        return ras::kErrorPortNotAvailable;
+    case EntryUse::Releasing:
+        return ras::kErrorPortNotAvailable; // the last hang-up has not released the port yet
+    case EntryUse::Free:
+        break;
+    }
     if (entry) {
         const std::string override = FieldText(params->szPhoneNumber);
         job.address = override.empty() ? entry->phoneNumber : override;
     }
-    job.connection = AddConnection(
-        entryName, entry ? entry->deviceType : std::string(), entry ? entry->deviceName : std::string());
+    job.connection = AddConnection(std::move(entryKey), entryName, entry ? entry->deviceType : std::string(),
+        entry ? entry->deviceName : std::string());
     if (!job.connection) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    job.connection->callerThread.Reset(
+        ::OpenThread(SYNCHRONIZE | THREAD_SET_CONTEXT, FALSE, ::GetCurrentThreadId()));
+    if (!job.connection->callerThread) {
+        RemoveConnection(job.connection->handle);
         return ERROR_NOT_ENOUGH_MEMORY;
     }
     PinThisModule();
     // The handle is the caller's before the first notification can arrive.
     *connection = job.connection->handle;
-    if (!platform::StartDetachedThread([job] { RunDial(job); })) {
-        TakeConnection(job.connection->handle);
+    if (!platform::StartDetachedThread([job]() mutable { RunDial(job); })) {
+        RemoveConnection(job.connection->handle);
         *connection = nullptr;
         return ERROR_NOT_ENOUGH_MEMORY;
     }

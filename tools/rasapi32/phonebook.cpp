@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ini_sections.h"
+#include "ledger.h"
 #include "platform/ras_api.h"
 #include "struct_fields.h"
 
@@ -130,6 +131,7 @@ DWORD SetEntryProperties(LPCSTR phonebook, LPCSTR entryName, ras::RASENTRYA* ent
         return bad;
     }
     if (entry->dwSize != ras::kRasEntrySize || entrySize < ras::kRasEntrySize) {
+        RecordWrongSize("RasSetEntryPropertiesA", entry->dwSize);
         return ras::kErrorInvalidSize;
     }
     const std::vector<std::string> lines = EntryLines(*entry);

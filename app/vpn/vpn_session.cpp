@@ -1,0 +1,136 @@
+#include "app/vpn/vpn_session.h"
+
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
+#include "app/shell/app.h"
+
+namespace {
+
+constexpr DWORD kReleaseWaitMs = 3000;
+constexpr DWORD kReleasePollMs = 50;
+
+std::mutex sessionLock; // guards current and every session's handle, ended and hungUp
+std::shared_ptr<VpnSession> current;
+
+std::mutex releaseLock; // guards hungUpHandles
+std::vector<ras::HRASCONN> hungUpHandles;
+
+// Takes the session's handle for hanging up, once. Called with sessionLock held.
+ras::HRASCONN TakeHandleLocked(VpnSession& session)
+{
+    session.ended = true;
+    if (current.get() == &session) {
+        current.reset();
+    }
+    if (session.hungUp || !session.handle) {
+        return nullptr;
+    }
+    session.hungUp = true;
+    ras::HRASCONN expected = session.handle;
+    app().CurrentConnection.compare_exchange_strong(expected, nullptr);
+    return session.handle;
+}
+
+bool Released(ras::HRASCONN handle)
+{
+    ras::RASCONNSTATUSA status{};
+    status.dwSize = ras::kRasConnStatusSize;
+    return RasGetConnectStatusA(handle, &status) == ERROR_INVALID_HANDLE;
+}
+
+} // namespace
+
+VpnSession::VpnSession()
+    : endEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
+{
+}
+
+std::shared_ptr<VpnSession> BeginSession()
+{
+    auto session = std::make_shared<VpnSession>();
+    std::shared_ptr<VpnSession> replaced;
+    {
+        std::lock_guard<std::mutex> hold(sessionLock);
+        replaced = std::exchange(current, session);
+    }
+    if (replaced) {
+        EndSession(*replaced);
+    }
+    return session;
+}
+
+std::shared_ptr<VpnSession> CurrentSession()
+{
+    std::lock_guard<std::mutex> hold(sessionLock);
+    return current;
+}
+
+bool IsCurrent(const VpnSession& session)
+{
+    std::lock_guard<std::mutex> hold(sessionLock);
+    return current.get() == &session;
+}
+
+bool IsEnded(const VpnSession& session)
+{
+    std::lock_guard<std::mutex> hold(sessionLock);
+    return session.ended;
+}
+
+bool PublishHandle(VpnSession& session, ras::HRASCONN handle)
+{
+    {
+        std::lock_guard<std::mutex> hold(sessionLock);
+        session.handle = handle;
+        if (!session.ended) {
+            app().CurrentConnection = handle;
+            return true;
+        }
+        session.hungUp = true;
+    }
+    HangUpHandle(handle);
+    return false;
+}
+
+void EndSession(VpnSession& session)
+{
+    ras::HRASCONN handle = nullptr;
+    {
+        std::lock_guard<std::mutex> hold(sessionLock);
+        handle = TakeHandleLocked(session);
+    }
+    ::SetEvent(session.endEvent.Get());
+    if (handle) {
+        HangUpHandle(handle);
+    }
+}
+
+void HangUpHandle(ras::HRASCONN handle)
+{
+    {
+        std::lock_guard<std::mutex> hold(releaseLock);
+        hungUpHandles.push_back(handle);
+    }
+    RasHangUpA(handle);
+}
+
+bool WaitForReleasedPorts(HANDLE stop)
+{
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        std::vector<ras::HRASCONN> pending;
+        {
+            std::lock_guard<std::mutex> hold(releaseLock);
+            std::erase_if(hungUpHandles, Released);
+            pending = hungUpHandles;
+        }
+        if (pending.empty() || ::GetTickCount() - start >= kReleaseWaitMs) {
+            return true;
+        }
+        if (::WaitForSingleObject(stop, kReleasePollMs) == WAIT_OBJECT_0) {
+            return false;
+        }
+    }
+}

@@ -1,0 +1,49 @@
+// One accelerate command's connection, from its connect thread's start until the program has hung
+// it up: the address it dialled, its RAS handle, and the event that ends its waits. One session is
+// current at a time; CurrentConnection is the current session's handle once it has one.
+#pragma once
+
+#include "platform/win.h"
+
+#include <memory>
+#include <string>
+
+#include "platform/handles.h"
+#include "platform/ras_api.h"
+
+struct VpnSession {
+    VpnSession();
+
+    // The line's address as dialled; written by the connect thread before the handle is published.
+    std::string address;
+    // Manual-reset; set once the program ends the session (stop, exit, a new connect, a failure).
+    platform::UniqueHandle endEvent;
+
+    // Guarded by the session lock (vpn_session.cpp).
+    ras::HRASCONN handle = nullptr;
+    bool ended = false;
+    bool hungUp = false;
+};
+
+// Starts a new current session. The one it replaces is ended and its handle hung up. UI thread.
+std::shared_ptr<VpnSession> BeginSession();
+
+// The current session, or null.
+std::shared_ptr<VpnSession> CurrentSession();
+bool IsCurrent(const VpnSession& session);
+bool IsEnded(const VpnSession& session);
+
+// Gives the session its dialled handle and, while it is still current, makes it CurrentConnection.
+// False when the session has been ended meanwhile: the handle has then been hung up here.
+bool PublishHandle(VpnSession& session, ras::HRASCONN handle);
+
+// Ends the session: it is no longer current, its waits end, and its handle is hung up (once, by
+// whichever caller comes first). Any thread.
+void EndSession(VpnSession& session);
+
+// RasHangUpA, remembering the handle until RAS has released it (see WaitForReleasedPorts).
+void HangUpHandle(ras::HRASCONN handle);
+
+// Waits until RAS has released every handle hung up here (RasGetConnectStatusA answers
+// ERROR_INVALID_HANDLE), at most 3 s; false when `stop` was set first.
+bool WaitForReleasedPorts(HANDLE stop);

@@ -1,0 +1,73 @@
+#include "ledger.h"
+
+#include "platform/win.h"
+
+#include <string>
+
+#include "connection_table.h"
+#include "platform/critical_section.h"
+
+namespace standin {
+namespace {
+
+platform::CriticalSection* LedgerLock()
+{
+    static auto* lock = new platform::CriticalSection; // kept to process end, like the table
+    return lock;
+}
+
+std::string LedgerPath()
+{
+    HMODULE self = nullptr;
+    ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        reinterpret_cast<LPCSTR>(&LedgerPath), &self);
+    char path[MAX_PATH] = {};
+    const DWORD n = ::GetModuleFileNameA(self, path, MAX_PATH);
+    std::string dir(path, n);
+    dir.resize(dir.find_last_of("\\/") + 1);
+    return dir + "ras-misuse.log";
+}
+
+// Appends one line; opened per line so that a test may empty the file between lines.
+void AppendLine(const std::string& line)
+{
+    const HANDLE file = ::CreateFileA(LedgerPath().c_str(), FILE_APPEND_DATA,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    const std::string text = line + "\r\n";
+    DWORD written = 0;
+    ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    ::CloseHandle(file);
+}
+
+} // namespace
+
+void RecordMisuse(const std::string& what)
+{
+    const std::string line = "pid " + std::to_string(::GetCurrentProcessId()) + ": " + what;
+    platform::CriticalSection* lock = LedgerLock();
+    lock->lock();
+    AppendLine(line);
+    lock->unlock();
+}
+
+void RecordWrongSize(const char* function, unsigned long size)
+{
+    RecordMisuse(std::string(function) + ": wrong dwSize " + std::to_string(size));
+}
+
+} // namespace standin
+
+// At process end every handle the process was given must have been hung up.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved)
+{
+    if (reason == DLL_PROCESS_DETACH && reserved != nullptr) {
+        // The other threads are gone (one may have died holding a lock): read the table as it is.
+        for (const std::string& entry : standin::HandlesNeverHungUp()) {
+            standin::AppendLine("pid " + std::to_string(::GetCurrentProcessId()) + ": " + entry);
+        }
+    }
+    return TRUE;
+}
