@@ -164,6 +164,8 @@ def sorvik(tmp_path, desktop):
     app.stop_all()
     # Nothing of this test may leak into the next one.
     bench("kill", check=False)
+    ledger = app.root / "ras-misuse.log"
+    assert not ledger.exists() or not ledger.read_text(), f"RAS misused: {ledger.read_text()}"
 
 
 class DemoService:
