@@ -11,9 +11,11 @@
 #include "app/vpn/connect.h"
 #include "app/vpn/connection_log.h"
 #include "app/vpn/dialling.h"
+#include "app/vpn/reports.h"
 #include "app/vpn/ras_fields.h"
 #include "app/vpn/vpn_entry.h"
 #include "platform/ras_api.h"
+#include "platform/thread.h"
 #include "tests/win/vpn_test_support.h"
 #include "app/shell/messages.h"
 
@@ -325,6 +327,47 @@ TEST_F(VpnDial, ALineTooLongForTheEntryIsShownAsAFailureAndTheOldEntryIsNotDiall
         char phone[64];
         ::GetPrivateProfileStringA(kEntryName, "PhoneNumber", "", phone, sizeof phone, PhonebookPath().c_str());
         EXPECT_STREQ(phone, "127.0.0.11");
+    }
+}
+
+TEST_F(VpnDial, AFailedDialIsHungUpSoTheEntryDialsAgain)
+{
+    SetLines({vpntest::RejectingLine(), vpntest::AcceptingLine()});
+    ASSERT_TRUE(Connect(1));
+    ASSERT_EQ(Messages(), std::vector<UINT>{msg::MsgVpnDisconnected});
+    ASSERT_TRUE(Connect(2));
+    EXPECT_EQ(Messages(), std::vector<UINT>{msg::MsgVpnConnected});
+    EXPECT_EQ(vpntest::CountConnectionsOf(kEntryName), 1);
+}
+
+TEST_F(VpnDial, TheDiallingThreadLivesUntilTheOutcome)
+{
+    ASSERT_TRUE(service_control::PostConfig(R"({"lines": [{"name": "slow", "address": "127.0.0.11",
+        "probe_port": 18701, "user": "hd01", "password": "hd01pass", "load": "x", "login_delay": 2}]})"));
+    SetLines({vpntest::AcceptingLine()});
+    platform::UniqueHandle thread = platform::StartThread([] { ConnectLine(1); });
+    ASSERT_TRUE(vpntest::PumpUntil([] { return FileText(LogPath()).find("开始认证") != std::string::npos; }, 10000));
+    EXPECT_EQ(::WaitForSingleObject(thread.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    ASSERT_TRUE(WaitForOutcome());
+    EXPECT_EQ(Messages(), std::vector<UINT>{msg::MsgVpnConnected});
+}
+
+TEST_F(VpnDial, AConnectionThatComesUpAfterTheStopIsHungUpWithoutAHello)
+{
+    ASSERT_TRUE(service_control::ResetRecords());
+    SetLines({vpntest::AcceptingLine()});
+    // The stop is handled just before the connected message, as when the user is quicker.
+    onMessage_ = [](UINT message) {
+        if (message == msg::MsgVpnConnected) {
+            HangUp();
+        }
+    };
+    ASSERT_TRUE(Connect(1));
+    ASSERT_TRUE(vpntest::PumpUntil([] { return platform::LiveThreadCount() == 0; }, 10000));
+    EXPECT_TRUE(vpntest::LiveConnections().empty());
+    EXPECT_EQ(app().CurrentConnection.load(), nullptr);
+    for (const std::string& line : service_control::HttpRequestLines()) {
+        EXPECT_EQ(line.find("hello.php"), std::string::npos) << line;
     }
 }
 

@@ -123,6 +123,9 @@ protected:
             if (message == msg::MsgVpnConnected || message == msg::MsgVpnDisconnected
                 || message == msg::MsgVpnDialFailed) {
                 seen_.push_back({message, app().CurrentConnection.load() != nullptr, LastStatus()});
+                if (onMessage_) {
+                    onMessage_(message);
+                }
             }
             return 0;
         });
@@ -201,6 +204,8 @@ protected:
     }
 
     std::vector<Seen> seen_;
+    // Runs on the UI thread after a dial message is recorded.
+    std::function<void(UINT)> onMessage_;
 
 private:
     bool oleStarted_ = false;
