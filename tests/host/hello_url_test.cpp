@@ -24,7 +24,8 @@ TEST(HelloUrl, DisconnectReportAsksForRemoval)
 TEST(HelloUrl, ValuesThatCouldBreakTheQueryArePercentEncoded)
 {
     EXPECT_EQ(KeepAliveUrl("h", "a b&c", "x=y z"), "http://h/jsq/line/hello.php?ip=a%20b%26c&myip=x%3Dy%20z");
-    EXPECT_EQ(DisconnectUrl("h", "1.2.3.4&remove=1#"), "http://h/jsq/line/hello.php?ip=1.2.3.4%26remove%3D1%23&remove=1");
+    EXPECT_EQ(
+        DisconnectUrl("h", "1.2.3.4&remove=1#"), "http://h/jsq/line/hello.php?ip=1.2.3.4%26remove%3D1%23&remove=1");
     EXPECT_EQ(PercentEncoded("\xba\xc3~-_."), "%BA%C3~-_.");
 }
 

@@ -43,7 +43,10 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs)
     return true;
 }
 
-void Idle(DWORD ms) { WaitUntil([] { return false; }, ms); }
+void Idle(DWORD ms)
+{
+    WaitUntil([] { return false; }, ms);
+}
 
 ras::RASCONNSTATUSA Status(ras::HRASCONN handle, DWORD* result)
 {

@@ -217,8 +217,8 @@ TEST_F(VpnReports, ADropShowsTheSystemTextHangsUpAndEndsTheStreamWithoutReport)
     // Hung up: RAS forgets the handle once the port is released.
     ras::RASCONNSTATUSA status{};
     status.dwSize = ras::kRasConnStatusSize;
-    EXPECT_TRUE(vpntest::PumpUntil(
-        [&] { return RasGetConnectStatusA(handle, &status) == ERROR_INVALID_HANDLE; }, 3000));
+    EXPECT_TRUE(
+        vpntest::PumpUntil([&] { return RasGetConnectStatusA(handle, &status) == ERROR_INVALID_HANDLE; }, 3000));
     EXPECT_EQ(HelloQueries(), std::vector<std::string>{kFirst});
 }
 

@@ -182,8 +182,8 @@ DWORD RegisterDisconnection(ras::HRASCONN handle, HANDLE event)
 {
     HANDLE own = nullptr;
     if (!event
-        || !::DuplicateHandle(::GetCurrentProcess(), event, ::GetCurrentProcess(), &own, 0, FALSE,
-            DUPLICATE_SAME_ACCESS)) {
+        || !::DuplicateHandle(
+            ::GetCurrentProcess(), event, ::GetCurrentProcess(), &own, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
         return ERROR_INVALID_PARAMETER;
     }
     platform::UniqueHandle copy(own);

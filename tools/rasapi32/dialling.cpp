@@ -68,7 +68,8 @@ bool Deliver(const DialJob& job, ras::RASCONNSTATE state, DWORD error)
     d->error = error;
     d->delivered.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     auto* param = new std::shared_ptr<Delivery>(d);
-    if (!d->delivered || !::QueueUserAPC(DeliverNotification, c.callerThread.Get(), reinterpret_cast<ULONG_PTR>(param))) {
+    if (!d->delivered
+        || !::QueueUserAPC(DeliverNotification, c.callerThread.Get(), reinterpret_cast<ULONG_PTR>(param))) {
         delete param;
         return false;
     }
@@ -240,8 +241,7 @@ DWORD Dial(
     if (!job.connection) {
         return ERROR_NOT_ENOUGH_MEMORY;
     }
-    job.connection->callerThread.Reset(
-        ::OpenThread(SYNCHRONIZE | THREAD_SET_CONTEXT, FALSE, ::GetCurrentThreadId()));
+    job.connection->callerThread.Reset(::OpenThread(SYNCHRONIZE | THREAD_SET_CONTEXT, FALSE, ::GetCurrentThreadId()));
     if (!job.connection->callerThread) {
         RemoveConnection(job.connection->handle);
         return ERROR_NOT_ENOUGH_MEMORY;

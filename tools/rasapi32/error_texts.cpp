@@ -36,7 +36,8 @@ constexpr ErrorText kErrorTexts[] = {
     // Some system texts are longer than 100 bytes.
     {ras::kErrorVpnTimeout,
         "无法建立计算机与 VPN 服务器之间的网络连接，因为远程服务器未响应。这可能是因为未将计算机与远程服务器之间的某种"
-        "网络设备(如防火墙、NAT、路由器等)配置为允许 VPN 连接。请与管理员或服务提供商联系以确定哪种设备可能产生此问题。"},
+        "网络设备(如防火墙、NAT、路由器等)配置为允许 VPN "
+        "连接。请与管理员或服务提供商联系以确定哪种设备可能产生此问题。"},
     {ras::kErrorDnsNameNotResolvable, "由于远程访问服务器的名称无法解析，远程连接未建立。"},
 };
 
