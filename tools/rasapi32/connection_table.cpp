@@ -1,5 +1,6 @@
 #include "connection_table.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -24,6 +25,9 @@ struct Table {
     std::vector<Registration> registrations;
     std::uintptr_t lastHandle = 0x5300;
 };
+
+std::atomic<DWORD> connectedCount{0};
+std::atomic<DWORD> hungUpConnectedCount{0};
 
 Table& Connections()
 {
@@ -113,6 +117,9 @@ DWORD HangUpConnection(ras::HRASCONN handle)
         const auto it = t.connections.find(Key(handle));
         if (it != t.connections.end() && !it->second->hungUp) {
             c = it->second;
+            if (c->live && c->state == ras::RASCS_Connected) {
+                ++hungUpConnectedCount;
+            }
             c->hungUp = true;
             c->live = false;
             c->state = ras::RASCS_Disconnected;
@@ -206,6 +213,8 @@ DWORD RegisterDisconnection(ras::HRASCONN handle, HANDLE event)
     return 0;
 }
 
+void CountConnected() { ++connectedCount; }
+
 std::vector<std::string> HandlesNeverHungUp()
 {
     std::vector<std::string> texts;
@@ -260,6 +269,13 @@ DWORD EnumConnections(ras::RASCONNA* connections, LPDWORD bufferSize, LPDWORD co
 extern "C" DWORD WINAPI RasEnumConnectionsA(ras::RASCONNA* connections, LPDWORD bufferSize, LPDWORD count)
 {
     return standin::NoThrow([&] { return standin::EnumConnections(connections, bufferSize, count); });
+}
+
+// Not a RAS function: the stand-in's counts for benchmarks.
+extern "C" void WINAPI SorvikRasStandInCounts(DWORD* connected, DWORD* hungUpWhileConnected)
+{
+    *connected = standin::connectedCount;
+    *hungUpWhileConnected = standin::hungUpConnectedCount;
 }
 
 extern "C" DWORD WINAPI RasHangUpA(ras::HRASCONN connection)

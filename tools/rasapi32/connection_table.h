@@ -63,6 +63,10 @@ void DropConnection(Connection& c, DWORD error);
 // connection. The event is duplicated, as the service keeps its own reference.
 DWORD RegisterDisconnection(ras::HRASCONN handle, HANDLE event);
 
+// Connected notifications made, and hang-ups of connections that were connected at the time
+// (benchmarks compare them with the reports the program sent).
+void CountConnected();
+
 // For the process's end: one text per handle never hung up. Reads without the lock.
 std::vector<std::string> HandlesNeverHungUp();
 

@@ -51,6 +51,9 @@ void CALLBACK DeliverNotification(ULONG_PTR param)
     const std::unique_ptr<std::shared_ptr<Delivery>> hold(reinterpret_cast<std::shared_ptr<Delivery>*>(param));
     const Delivery& d = **hold;
     if (!d.connection->hungUp) {
+        if (d.state == ras::RASCS_Connected) {
+            CountConnected();
+        }
         d.notifier(ras::kWmRasDialEvent, d.state, d.error);
     }
     ::SetEvent(d.delivered.Get());

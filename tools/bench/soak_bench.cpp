@@ -1,0 +1,369 @@
+// Soak benchmark, in-process through the real main window code, against the strict RAS stand-in
+// and the demo service (run it under tests/win/run_with_service.sh):
+//   1. 1,000 connect/stop cycles with short random waits, 100 of them dropped by the line and 100
+//      reconnected to another line while connected. Prints the reports the service received beside
+//      what the stand-in saw, what is left running, the misuse ledger, GDI objects and handles.
+//   2. 100 exits through the program's own quit path with work in flight (the line-list fetch,
+//      the speed test, a dial, a connection with its keep-alive), each in a fresh App. Prints how
+//      long the release of the App took (it gives workers at most 8 s) and what was left.
+// Usage: soak_bench.exe [cycles] [exit runs]
+#include "platform/win.h"
+
+#include <objbase.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/lines/accelerate.h"
+#include "app/lines/line_list_key.h"
+#include "app/shell/app.h"
+#include "app/shell/exit.h"
+#include "app/shell/startup.h"
+#include "app/shell/tray.h"
+#include "app/vpn/reports.h"
+#include "platform/files.h"
+#include "platform/ras_api.h"
+#include "platform/thread.h"
+#include "tests/win/service_control.h"
+#include "ui/atl_host.h"
+#include "ui/gdiplus_session.h"
+#include "ui/window.h"
+
+namespace {
+
+// Three lines that accept their login; the speed test measures them all.
+constexpr char kLines[] = R"({"lines": [
+    {"name": "A", "address": "127.0.0.41", "probe_port": 18741, "user": "a", "password": "a", "load": "x"%s},
+    {"name": "B", "address": "127.0.0.42", "probe_port": 18742, "user": "b", "password": "b", "load": "x"%s},
+    {"name": "C", "address": "127.0.0.43", "probe_port": 18743, "user": "c", "password": "c", "load": "x"%s}],
+    "notice": {"version": "1.5"}, "faults": {}})";
+const char* const kAddresses[] = {"127.0.0.41", "127.0.0.42", "127.0.0.43"};
+
+std::mt19937 randomness(12);
+
+int Random(int from, int to) { return std::uniform_int_distribution<int>(from, to)(randomness); }
+
+bool PostLines(const char* extra)
+{
+    char json[1024];
+    std::snprintf(json, sizeof json, kLines, extra, extra, extra);
+    return service_control::PostConfig(json);
+}
+
+void Pump(DWORD ms)
+{
+    const DWORD start = ::GetTickCount();
+    do {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    } while (::GetTickCount() - start < ms);
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start > timeoutMs) {
+            return false;
+        }
+        Pump(5);
+    }
+    return true;
+}
+
+// A fresh App with its main window up, as start-up makes it.
+bool StartApp()
+{
+    CreateApp();
+    App& a = app();
+    a.lineListKey.Store(EmbeddedLineListKey());
+    a.theme.Load(platform::ProgramDirectory());
+    return a.mainWindow.CreateAndRun(MainWindowOptions()) != nullptr;
+}
+
+bool SpeedTestDone() { return app().statusText.Text() == "状态：测速完成！"; }
+
+// Connected: the current connection has its report stream.
+bool Connected() { return app().CurrentConnection.load() != nullptr && RunningReportStreams() == 1; }
+
+// Back on the list after a stop, the stop worker done.
+bool Stopped()
+{
+    App& a = app();
+    return a.lineListView.Visible() && a.disconnectButton.Enabled() && a.CurrentConnection.load() == nullptr
+        && platform::LiveThreadCount() == 0;
+}
+
+bool Failed() { return app().backButton.Visible(); }
+
+int LiveConnections()
+{
+    std::vector<ras::RASCONNA> records(64);
+    for (ras::RASCONNA& r : records) {
+        r.dwSize = ras::kRasConnSize;
+    }
+    DWORD size = static_cast<DWORD>(records.size()) * ras::kRasConnSize;
+    DWORD count = 0;
+    return RasEnumConnectionsA(records.data(), &size, &count) == 0 ? static_cast<int>(count) : -1;
+}
+
+std::string LedgerPath()
+{
+    char dll[MAX_PATH] = {};
+    const DWORD n = ::GetModuleFileNameA(::GetModuleHandleW(L"rasapi32.dll"), dll, MAX_PATH);
+    std::string path(dll, n);
+    return path.substr(0, path.find_last_of("\\/") + 1) + "ras-misuse.log";
+}
+
+int LedgerLines()
+{
+    const std::vector<unsigned char> bytes = platform::ReadWholeFile(LedgerPath());
+    int lines = 0;
+    for (unsigned char b : bytes) {
+        lines += b == '\n';
+    }
+    return lines;
+}
+
+struct Counts {
+    DWORD connected = 0;
+    DWORD hungUpWhileConnected = 0;
+};
+
+Counts StandInCounts()
+{
+    using CountsFn = void(WINAPI*)(DWORD*, DWORD*);
+    const auto fn = reinterpret_cast<CountsFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"rasapi32.dll"), "SorvikRasStandInCounts")));
+    Counts c;
+    if (fn) {
+        fn(&c.connected, &c.hungUpWhileConnected);
+    }
+    return c;
+}
+
+struct Reports {
+    int hello = 0;
+    int keepAlive = 0;
+    int remove = 0;
+};
+
+Reports ServiceReports()
+{
+    Reports r;
+    for (const std::string& line : service_control::HttpRequestLines()) {
+        if (line.find("/jsq/line/hello.php") == std::string::npos) {
+            continue;
+        }
+        if (line.find("&remove=1") != std::string::npos) {
+            ++r.remove;
+        } else if (line.find("&myip=") != std::string::npos) {
+            ++r.keepAlive;
+        } else {
+            ++r.hello;
+        }
+    }
+    return r;
+}
+
+DWORD GdiObjects() { return ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS); }
+
+DWORD ProcessHandles()
+{
+    DWORD handles = 0;
+    ::GetProcessHandleCount(::GetCurrentProcess(), &handles);
+    return handles;
+}
+
+void Stop()
+{
+    StopAcceleration();
+    PumpUntil(Stopped, 20000);
+}
+
+struct SoakTally {
+    int cycles = 0;
+    int drops = 0;
+    int reconnects = 0;
+    int stuck = 0; // steps that did not reach their state in time
+};
+
+void Expect(bool reached, SoakTally& tally)
+{
+    if (!reached) {
+        ++tally.stuck;
+    }
+}
+
+void SoakCycle(int i, SoakTally& tally)
+{
+    const int line = Random(1, 3);
+    AccelerateLine(line);
+    if (i % 10 == 3) {
+        Expect(PumpUntil(Connected, 20000), tally);
+        Pump(static_cast<DWORD>(Random(0, 300)));
+        service_control::Exchange("POST", std::string("/_control/drop?address=") + kAddresses[line - 1]);
+        Expect(PumpUntil(Failed, 20000), tally);
+        BackFromResult();
+        Expect(PumpUntil([] { return platform::LiveThreadCount() == 0; }, 20000), tally);
+        ++tally.drops;
+    } else if (i % 10 == 7) {
+        Expect(PumpUntil(Connected, 20000), tally);
+        const ras::HRASCONN first = app().CurrentConnection.load();
+        Pump(static_cast<DWORD>(Random(0, 300)));
+        AccelerateLine(line % 3 + 1);
+        Expect(PumpUntil([first] { return Connected() && app().CurrentConnection.load() != first; }, 20000), tally);
+        Pump(static_cast<DWORD>(Random(0, 300)));
+        Stop();
+        ++tally.reconnects;
+    } else {
+        // Anywhere from dialling to connected.
+        Pump(static_cast<DWORD>(Random(0, 600)));
+        Stop();
+    }
+    ++tally.cycles;
+}
+
+int RunSoak(int cycles)
+{
+    if (!PostLines("") || !service_control::ResetRecords() || !StartApp() || !PumpUntil(SpeedTestDone, 30000)) {
+        std::printf("soak: the main window did not come up against the demo service\n");
+        return 1;
+    }
+    Pump(500);
+    const DWORD gdiStart = GdiObjects();
+    const DWORD handlesStart = ProcessHandles();
+    const DWORD start = ::GetTickCount();
+    SoakTally tally;
+    for (int i = 0; i < cycles; ++i) {
+        SoakCycle(i, tally);
+    }
+    HangUp();
+    PumpUntil([] { return platform::LiveThreadCount() == 0; }, 15000);
+    Pump(500);
+    const double seconds = (::GetTickCount() - start) / 1000.0;
+    const Reports reports = ServiceReports();
+    const Counts counts = StandInCounts();
+    std::printf("soak: %d cycles in %.0f s (%d dropped by the line, %d reconnected while connected), %d steps late\n",
+        tally.cycles, seconds, tally.drops, tally.reconnects, tally.stuck);
+    std::printf("  connections that reached Connected (stand-in) %5lu   hello reports       %5d\n",
+        static_cast<unsigned long>(counts.connected), reports.hello);
+    std::printf("  hung up by the program while connected        %5lu   remove reports      %5d\n",
+        static_cast<unsigned long>(counts.hungUpWhileConnected), reports.remove);
+    std::printf("  keep-alive reports %d, report streams still running %d, live stand-in connections %d\n",
+        reports.keepAlive, RunningReportStreams(), LiveConnections());
+    std::printf("  misuse-ledger lines %d\n", LedgerLines());
+    std::printf("  GDI objects      start %5lu  end %5lu\n", static_cast<unsigned long>(gdiStart),
+        static_cast<unsigned long>(GdiObjects()));
+    std::printf("  process handles  start %5lu  end %5lu\n", static_cast<unsigned long>(handlesStart),
+        static_cast<unsigned long>(ProcessHandles()));
+    std::fflush(stdout);
+    App& a = app();
+    a.isExiting = true;
+    a.threadPool.Stop(0);
+    ::DestroyWindow(a.mainWindow.Handle());
+    ReleaseApp();
+    return 0;
+}
+
+enum class InFlight { Fetch, SpeedTest, Dial, Connected };
+const char* const kInFlightNames[] = {"line-list fetch", "speed test", "dial", "connected"};
+
+// Brings the fresh App to the moment of the exit; false when it never got there.
+bool ReachInFlight(InFlight what)
+{
+    switch (what) {
+    case InFlight::Fetch:
+        return true; // the main window starts the fetch as it is created
+    case InFlight::SpeedTest:
+        return PumpUntil([] { return app().statusText.Text() == "状态：正在测速..."; }, 20000);
+    case InFlight::Dial:
+        if (!PumpUntil(SpeedTestDone, 30000)) {
+            return false;
+        }
+        AccelerateLine(Random(1, 3));
+        Pump(static_cast<DWORD>(Random(0, 1500)));
+        return true;
+    case InFlight::Connected:
+        if (!PumpUntil(SpeedTestDone, 30000)) {
+            return false;
+        }
+        AccelerateLine(Random(1, 3));
+        return PumpUntil(Connected, 20000);
+    }
+    return false;
+}
+
+int RunExits(int runs)
+{
+    // Lines slow to log in keep the dials in flight.
+    if (!PostLines(R"(, "login_delay": 2)")) {
+        std::printf("exit: the demo service does not answer\n");
+        return 1;
+    }
+    int reached[4] = {};
+    int done[4] = {};
+    double slowest[4] = {};
+    int overBound = 0;
+    for (int run = 0; run < runs; ++run) {
+        const int kind = run % 4;
+        if (!StartApp()) {
+            std::printf("exit: the main window did not come up\n");
+            return 1;
+        }
+        Pump(static_cast<DWORD>(kind == 0 ? Random(0, 30) : 0));
+        reached[kind] += ReachInFlight(static_cast<InFlight>(kind));
+        if (kind == 1) {
+            Pump(static_cast<DWORD>(Random(0, 500)));
+        }
+        // The program's own way out without the question: hide, hang up, close the window.
+        DownloadAndQuit();
+        Pump(50);
+        const DWORD start = ::GetTickCount();
+        const bool stillBusy = platform::LiveThreadCount() > 0;
+        ReleaseApp();
+        const double seconds = (::GetTickCount() - start) / 1000.0;
+        overBound += stillBusy && seconds >= 8.0;
+        slowest[kind] = seconds > slowest[kind] ? seconds : slowest[kind];
+        ++done[kind];
+    }
+    std::printf("exit: %d runs through the quit path, workers given at most 8 s\n", runs);
+    for (int kind = 0; kind < 4; ++kind) {
+        std::printf("  during the %-16s %3d runs (%3d reached it)  slowest release %.2f s\n", kInFlightNames[kind],
+            done[kind], reached[kind], slowest[kind]);
+    }
+    std::printf("  releases that hit the 8 s bound %d, live stand-in connections %d, misuse-ledger lines %d\n",
+        overBound, LiveConnections(), LedgerLines());
+    std::fflush(stdout);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int cycles = argc > 1 ? std::atoi(argv[1]) : 1000;
+    const int exits = argc > 2 ? std::atoi(argv[2]) : 100;
+    ::OleInitialize(nullptr);
+    WTWindow::SetModuleInstance(::GetModuleHandleW(nullptr));
+    WTWindow::ResetControlIds(500);
+    AtlHostInit();
+    StartGdiplus();
+    WSADATA wsa;
+    ::WSAStartup(0x0002, &wsa);
+    int result = cycles > 0 ? RunSoak(cycles) : 0;
+    if (result == 0 && exits > 0) {
+        result = RunExits(exits);
+    }
+    service_control::RestoreDemoConfig();
+    ::OleUninitialize();
+    return result;
+}
