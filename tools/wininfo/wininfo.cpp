@@ -8,7 +8,6 @@
 
 #include <commctrl.h>
 
-#include <cstdio>
 #include <string>
 
 namespace {
@@ -33,9 +32,10 @@ std::string JsonText(const std::wstring& text)
             out += '\\';
             out += c;
         } else if (static_cast<unsigned char>(c) < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof(buf), "\\u%04x", c);
-            out += buf;
+            static constexpr char kHex[] = "0123456789abcdef";
+            out += "\\u00";
+            out += kHex[(c >> 4) & 0xF];
+            out += kHex[c & 0xF];
         } else {
             out += c;
         }
@@ -43,12 +43,21 @@ std::string JsonText(const std::wstring& text)
     return out + "\"";
 }
 
-void Emit(const std::string& line)
+void Emit(const std::string& line, DWORD stream = STD_OUTPUT_HANDLE)
 {
     DWORD written = 0;
     std::string withEnd = line + "\n";
-    ::WriteFile(
-        ::GetStdHandle(STD_OUTPUT_HANDLE), withEnd.data(), static_cast<DWORD>(withEnd.size()), &written, nullptr);
+    ::WriteFile(::GetStdHandle(stream), withEnd.data(), static_cast<DWORD>(withEnd.size()), &written, nullptr);
+}
+
+template <typename Number> std::string Field(const char* name, Number value)
+{
+    return ", \"" + std::string(name) + "\": " + std::to_string(value);
+}
+
+std::string Flag(const char* name, bool value)
+{
+    return ", \"" + std::string(name) + "\": " + (value ? "true" : "false");
 }
 
 std::wstring WindowText(HWND hwnd)
@@ -73,18 +82,14 @@ BOOL CALLBACK ReportWindow(HWND hwnd, LPARAM)
     ::GetClientRect(hwnd, &client);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hwnd, &pid);
-    char buf[512];
-    std::snprintf(buf, sizeof(buf),
-        "\"hwnd\": %lu, \"pid\": %lu, \"x\": %ld, \"y\": %ld, \"width\": %ld, \"height\": %ld, "
-        "\"client_width\": %ld, \"client_height\": %ld, \"style\": %lu, \"exstyle\": %lu, "
-        "\"visible\": %s, \"enabled\": %s, \"owner\": %lu",
-        static_cast<unsigned long>(reinterpret_cast<uintptr_t>(hwnd)), static_cast<unsigned long>(pid), rc.left, rc.top,
-        rc.right - rc.left, rc.bottom - rc.top, client.right, client.bottom,
-        static_cast<unsigned long>(::GetWindowLongW(hwnd, GWL_STYLE)),
-        static_cast<unsigned long>(::GetWindowLongW(hwnd, GWL_EXSTYLE)), ::IsWindowVisible(hwnd) ? "true" : "false",
-        ::IsWindowEnabled(hwnd) ? "true" : "false",
-        static_cast<unsigned long>(reinterpret_cast<uintptr_t>(::GetWindow(hwnd, GW_OWNER))));
-    Emit("{\"title\": " + JsonText(WindowText(hwnd)) + ", \"class\": " + JsonText(ClassName(hwnd)) + ", " + buf + "}");
+    const std::string fields = Field("hwnd", reinterpret_cast<uintptr_t>(hwnd)) + Field("pid", pid)
+        + Field("x", rc.left) + Field("y", rc.top) + Field("width", rc.right - rc.left)
+        + Field("height", rc.bottom - rc.top) + Field("client_width", client.right)
+        + Field("client_height", client.bottom) + Field("style", static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_STYLE)))
+        + Field("exstyle", static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_EXSTYLE)))
+        + Flag("visible", ::IsWindowVisible(hwnd)) + Flag("enabled", ::IsWindowEnabled(hwnd))
+        + Field("owner", reinterpret_cast<uintptr_t>(::GetWindow(hwnd, GW_OWNER)));
+    Emit("{\"title\": " + JsonText(WindowText(hwnd)) + ", \"class\": " + JsonText(ClassName(hwnd)) + fields + "}");
     return TRUE;
 }
 
@@ -219,6 +224,6 @@ int wmain(int argc, wchar_t** argv)
     if (command == L"listview" && argc > 2) {
         return ReportListView(argv[2]);
     }
-    std::fputs("usage: wininfo windows | close TITLE | listview TITLE\n", stderr);
+    Emit("usage: wininfo windows | close TITLE | listview TITLE", STD_ERROR_HANDLE);
     return 2;
 }
