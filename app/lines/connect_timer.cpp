@@ -51,7 +51,11 @@ int MeasureConnectTime(const std::string& address, int port, int timeoutMs)
     timeval wait{timeoutMs / 1000, 0};
 
     const DWORD start = ::GetTickCount();
-    ::connect(sock.Get(), reinterpret_cast<const sockaddr*>(&to), sizeof(to));
+    // A non-blocking connect reports "would block" while it goes on; any other error is final.
+    if (::connect(sock.Get(), reinterpret_cast<const sockaddr*>(&to), sizeof(to)) == SOCKET_ERROR
+        && ::WSAGetLastError() != WSAEWOULDBLOCK) {
+        return -1;
+    }
     const int ready = ::select(static_cast<int>(sock.Get()), &readSet, &writeSet, &errorSet, &wait);
     if (ready != 1) {
         return -1;
