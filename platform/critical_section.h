@@ -7,7 +7,7 @@ namespace platform {
 
 class CriticalSection {
 public:
-    CriticalSection() { ::InitializeCriticalSection(&cs_); }
+    CriticalSection() noexcept { ::InitializeCriticalSection(&cs_); }
     ~CriticalSection() { ::DeleteCriticalSection(&cs_); }
     CriticalSection(const CriticalSection&) = delete;
     CriticalSection& operator=(const CriticalSection&) = delete;
@@ -16,7 +16,7 @@ public:
     void unlock() { ::LeaveCriticalSection(&cs_); }
 
 private:
-    CRITICAL_SECTION cs_;
+    CRITICAL_SECTION cs_{};
 };
 
 } // namespace platform
