@@ -77,11 +77,17 @@ GUID WTImage::RawFormat() const
 void WTPicture::Set(std::vector<unsigned char> bytes)
 {
     bytes_ = std::move(bytes);
-    if (bytes_.empty()) {
-        image_.Dispose();
-    } else {
+    image_.Dispose();
+    decoded_ = bytes_.empty();
+}
+
+const WTImage& WTPicture::Image() const
+{
+    if (!decoded_) {
+        decoded_ = true; // once: bytes that do not decode are not tried again at every paint
         image_.LoadFromBytes(bytes_);
     }
+    return image_;
 }
 
 bool FindImageEncoder(const GUID& format, CLSID* encoder)
@@ -144,6 +150,14 @@ std::vector<unsigned char> CutStatePicture(
     }
     WTImage source;
     if (!source.LoadFromBytes(bytes)) {
+        return {};
+    }
+    return CutDecodedStatePicture(source, layout, state);
+}
+
+std::vector<unsigned char> CutDecodedStatePicture(const WTImage& source, PictureLayout layout, PictureState state)
+{
+    if (layout == PictureLayout::Whole || !source.IsLoaded()) {
         return {};
     }
     const int index = static_cast<int>(state);

@@ -39,17 +39,20 @@ private:
     platform::ComPtr<IStream> stream_;
 };
 
-// Encoded picture bytes together with their decoded picture, decoded once when set.
+// Encoded picture bytes together with their decoded picture, decoded once at its first use:
+// a state that is never drawn (a hidden panel, a button never hovered) costs no decoding time
+// and holds no pixels. UI thread only.
 class WTPicture {
 public:
     const std::vector<unsigned char>& Bytes() const { return bytes_; }
     // Bytes that do not decode are kept but draw nothing.
     void Set(std::vector<unsigned char> bytes);
-    const WTImage& Image() const { return image_; }
+    const WTImage& Image() const;
 
 private:
     std::vector<unsigned char> bytes_;
-    WTImage image_;
+    mutable WTImage image_;
+    mutable bool decoded_ = true; // nothing to decode yet
 };
 
 // The encoder for an image format GUID (ImageFormatPNG, ...).
@@ -71,3 +74,6 @@ enum class PictureState { Usual = 0, Light = 1, Down = 2 };
 // A whole picture comes back unchanged; undecodable bytes or a strip too small give empty bytes.
 std::vector<unsigned char> CutStatePicture(
     const std::vector<unsigned char>& bytes, PictureLayout layout, PictureState state);
+// The same from a strip decoded already, so cutting three states decodes it once. Empty for a
+// whole picture.
+std::vector<unsigned char> CutDecodedStatePicture(const WTImage& source, PictureLayout layout, PictureState state);

@@ -41,6 +41,7 @@ bool WTSkinWindow::Attach(HWND hwnd)
     elements_.clear();
     backgroundColor_ = 0xFF000000;
     titleColor_ = 0x00FFFFFF;
+    backgroundStale_ = true;
     rearmHover_ = false;
     capture_ = false;
     WTWindow::SetMessageHook(hwnd,
@@ -62,7 +63,7 @@ void WTSkinWindow::Detach()
 
 void WTSkinWindow::BackgroundChanged()
 {
-    DrawBackground();
+    backgroundStale_ = true;
     if (hwnd_) {
         ::InvalidateRect(hwnd_, nullptr, FALSE);
     }
@@ -83,7 +84,7 @@ void WTSkinWindow::BackgroundColor(Gdiplus::ARGB color)
 
 void WTSkinWindow::BackgroundPicture(std::vector<unsigned char> bytes)
 {
-    backgroundPicture_.Set(std::move(bytes));
+    backgroundPicture_ = std::move(bytes);
     BackgroundChanged();
 }
 
@@ -233,8 +234,8 @@ void WTSkinWindow::DrawBackground()
     Gdiplus::Graphics& graphics = *backBuffer_.Graphics();
     Gdiplus::SolidBrush background{Gdiplus::Color(backgroundColor_)};
     graphics.FillRectangle(&background, 0, 0, size.cx, size.cy);
-    const WTImage& picture = backgroundPicture_.Image();
-    if (picture.IsLoaded()) {
+    WTImage picture;
+    if (!backgroundPicture_.empty() && picture.LoadFromBytes(backgroundPicture_)) {
         // In pixels: the picture's own resolution must not scale it.
         graphics.DrawImage(picture.Native(), Gdiplus::Rect(0, 0, picture.Width(), picture.Height()));
     }
@@ -246,12 +247,14 @@ void WTSkinWindow::DrawBackground()
     }
     graphics.Flush(Gdiplus::FlushIntentionSync);
     WTRecordStatus(graphics.GetLastStatus());
+    backgroundStale_ = false;
 }
 
 void WTSkinWindow::Paint(HDC dc, const RECT& update)
 {
     const SIZE size = ClientSize();
-    if (!backBuffer_.IsCreated() || backBuffer_.Width() != size.cx || backBuffer_.Height() != size.cy) {
+    if (backgroundStale_ || !backBuffer_.IsCreated() || backBuffer_.Width() != size.cx
+        || backBuffer_.Height() != size.cy) {
         DrawBackground();
     }
     if (!backBuffer_.IsCreated()) {

@@ -31,7 +31,7 @@ public:
     void TitleHeight(int height);
     Gdiplus::ARGB BackgroundColor() const { return backgroundColor_; }
     void BackgroundColor(Gdiplus::ARGB color);
-    const std::vector<unsigned char>& BackgroundPicture() const { return backgroundPicture_.Bytes(); }
+    const std::vector<unsigned char>& BackgroundPicture() const { return backgroundPicture_; }
     void BackgroundPicture(std::vector<unsigned char> bytes);
     Gdiplus::ARGB TitleColor() const { return titleColor_; }
     void TitleColor(Gdiplus::ARGB color);
@@ -51,7 +51,8 @@ public:
     LRESULT MessageHook(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     // Draws the background, then every element, and copies the update area to dc.
     void Paint(HDC dc, const RECT& update);
-    // Redraws the background into the back buffer at the client size.
+    // Redraws the background into the back buffer at the client size. Paint calls it when a
+    // background property has changed since, so a series of changes is drawn once.
     void DrawBackground();
 
 private:
@@ -73,7 +74,10 @@ private:
     int titleHeight_ = 30;
     Gdiplus::ARGB backgroundColor_ = 0xFF000000;
     Gdiplus::ARGB titleColor_ = 0x00FFFFFF;
-    WTPicture backgroundPicture_;
+    // Only the encoded bytes stay: the back buffer holds the drawn background, and the picture is
+    // decoded again only when the background is redrawn.
+    std::vector<unsigned char> backgroundPicture_;
+    bool backgroundStale_ = true;
     bool border_ = false;
     bool rearmHover_ = false;
     bool capture_ = false;

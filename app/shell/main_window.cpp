@@ -71,9 +71,8 @@ void Add(WTElement& element, bool visible)
 }
 
 // A button whose picture file holds its three states as a strip.
-void StripButton(WTButton& button, const char* file, PictureLayout layout, double left, double top, bool visible)
+void StripButton(WTButton& button, const StatePictures& pictures, double left, double top, bool visible)
 {
-    const StatePictures pictures = LoadStatePictures(file, layout);
     button.Initialise("", Trunc(left), Trunc(top), pictures.stateWidth, pictures.stateHeight);
     button.UsualPicture(pictures.usual, false);
     button.LightPicture(pictures.light, false);
@@ -117,6 +116,7 @@ void TextLabel(WTTextLabel& label, const char* text, int left, int top, int widt
 
 // Picture-box widths for formulas that use the picture's natural width.
 double CentredLeft(const char* file) { return (kWidth - PictureSize(LoadThemePicture(file)).cx) / 2.0; }
+double CentredLeft(const StatePictures& pictures) { return (kWidth - pictures.stateWidth) / 2.0; }
 
 void BuildElements()
 {
@@ -125,7 +125,7 @@ void BuildElements()
 
     {
         const StatePictures close2 = LoadStatePictures("close2.png", PictureLayout::Strip3H);
-        StripButton(a.noticeCloseButton, "close2.png", PictureLayout::Strip3H, kWidth - close2.stateWidth - 6.0,
+        StripButton(a.noticeCloseButton, close2, kWidth - close2.stateWidth - 6.0,
             kTitleStrip + (30.0 - close2.stateHeight) / 2.0 + 1.0, false);
         Bind(a.noticeCloseButton, kClick, [] { ShowNoticeBar(false); });
     }
@@ -151,23 +151,26 @@ void BuildElements()
     }
     PictureBox(a.newVersionImage, "newVersion.png", CentredLeft("newVersion.png"), 200, false);
 
-    StripButton(a.downloadButton, "download.png", PictureLayout::Strip3V, CentredLeft("download.png"), 320, false);
+    // Strips are loaded once: their state width is the whole width of a vertical strip.
+    const StatePictures download = LoadStatePictures("download.png", PictureLayout::Strip3V);
+    StripButton(a.downloadButton, download, CentredLeft(download), 320, false);
     Bind(a.downloadButton, kClick, DownloadAndQuit);
 
     {
         const StatePictures close = LoadStatePictures("close.png", PictureLayout::Strip3H);
-        StripButton(a.closeButton, "close.png", PictureLayout::Strip3H, kWidth - close.stateWidth - 10.0, 22, true);
+        StripButton(a.closeButton, close, kWidth - close.stateWidth - 10.0, 22, true);
         Bind(a.closeButton, kClick, [] { app().mainWindow.Send(WM_CLOSE); });
         const StatePictures small = LoadStatePictures("small.png", PictureLayout::Strip3H);
-        StripButton(a.minimizeButton, "small.png", PictureLayout::Strip3H,
-            a.closeButton.Left() - static_cast<double>(small.stateWidth) - 16.0, 22, true);
+        StripButton(
+            a.minimizeButton, small, a.closeButton.Left() - static_cast<double>(small.stateWidth) - 16.0, 22, true);
         Bind(a.minimizeButton, kClick, [] {
             app().mainWindow.WindowState(1);
             app().mainWindow.Visible(false);
         });
     }
 
-    StripButton(a.oneClickButton, "yjjs.png", PictureLayout::Strip3V, CentredLeft("yjjs.png"), 250, true);
+    const StatePictures oneClick = LoadStatePictures("yjjs.png", PictureLayout::Strip3V);
+    StripButton(a.oneClickButton, oneClick, CentredLeft(oneClick), 250, true);
     Bind(a.oneClickButton, kClick, OneClickAccelerate);
     WholeButton(a.customButton, "zdyjs.png", CentredLeft("zdyjs.png"),
         a.oneClickButton.Top() + a.oneClickButton.Height() + 20.0, 16, true, true);

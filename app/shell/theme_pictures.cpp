@@ -20,14 +20,25 @@ SIZE PictureSize(const std::vector<unsigned char>& bytes)
 
 StatePictures LoadStatePictures(const std::string& file, PictureLayout layout)
 {
-    const std::vector<unsigned char> strip = LoadThemePicture(file);
-    const SIZE whole = PictureSize(strip);
     StatePictures pictures;
-    pictures.stateWidth = layout == PictureLayout::Strip3H ? whole.cx / 3 : whole.cx;
-    pictures.stateHeight = layout == PictureLayout::Strip3V ? whole.cy / 3 : whole.cy;
-    pictures.usual = CutStatePicture(strip, layout, PictureState::Usual);
-    pictures.light = CutStatePicture(strip, layout, PictureState::Light);
-    pictures.down = CutStatePicture(strip, layout, PictureState::Down);
+    const std::vector<unsigned char> strip = LoadThemePicture(file);
+    if (layout == PictureLayout::Whole) {
+        const SIZE whole = PictureSize(strip);
+        pictures.stateWidth = whole.cx;
+        pictures.stateHeight = whole.cy;
+        pictures.usual = pictures.light = pictures.down = strip;
+        return pictures;
+    }
+    // Decoded once for its size and all three cuts.
+    WTImage source;
+    if (strip.empty() || !source.LoadFromBytes(strip)) {
+        return pictures;
+    }
+    pictures.stateWidth = layout == PictureLayout::Strip3H ? source.Width() / 3 : source.Width();
+    pictures.stateHeight = layout == PictureLayout::Strip3V ? source.Height() / 3 : source.Height();
+    pictures.usual = CutDecodedStatePicture(source, layout, PictureState::Usual);
+    pictures.light = CutDecodedStatePicture(source, layout, PictureState::Light);
+    pictures.down = CutDecodedStatePicture(source, layout, PictureState::Down);
     return pictures;
 }
 
