@@ -9,13 +9,15 @@
 # How the figures are taken, from /proc of the Wine process that runs the exe (found by its
 # command line and its WINEPREFIX):
 #   CPU time   utime + stime of /proc/PID/stat (every thread, ended ones too), before and after the span
-#   switches   voluntary_ctxt_switches of every /proc/PID/task/*/status, summed, before and after
-#              (threads that end inside the span are not counted; in an idle state none should)
+#   switches   voluntary_ctxt_switches of each /proc/PID/task/*/status, before and after, summed over
+#              threads (one born in the span counts whole; one that ends in it is lost: idle, none should)
 #   memory     RssAnon of /proc/PID/status
 #   wineserver its CPU time over the same span; it serves every program of the prefix, and Sorvik
 #              still runs (idle) during the bare window's spans
 #   start-up   startup_probe.exe, inside Wine: CreateProcess to the first visible top-level window
 #              with the program's title, by QueryPerformanceCounter
+# The pointer rests on the desktop, off both windows, in every span.
+# SORVIK_BENCH_HOVER=1 adds a state with the pointer resting over each window (bare: tracking leave).
 # SORVIK_BENCH_THREADS=1 also prints each thread's switches and CPU ticks.
 # Other work on the machine (builds, tests) shows in every figure: read Sorvik's beside the bare
 # window's of the same run.
@@ -23,7 +25,7 @@ set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 cd "$repo"
 mode="${1:-}"
-case "$mode" in idle | startup) ;; *) sed -n '2,22p' "$0" >&2; exit 2 ;; esac
+case "$mode" in idle | startup) ;; *) sed -n '2,24p' "$0" >&2; exit 2 ;; esac
 seconds="${SORVIK_BENCH_SECONDS:-60}"
 rounds="${SORVIK_BENCH_ROUNDS:-7}"
 screen=1366x768
@@ -110,13 +112,14 @@ sys.exit(0 if len(rows) == int(sys.argv[1]) and all(r["text2"] for r in rows) el
 
 # The notice pop-up (300 x 220, top-most) shows 10 s after start, counts down 120 s and sinks
 # below the screen: idle starts once nothing of it is on screen any more.
-popup_gone() {
+popup_on_screen() {
   wininfo windows | python3 -c '
 import json, sys
 ws = [json.loads(l) for l in sys.stdin if l.startswith("{")]
-sys.exit(1 if any(w["visible"] and w["width"] == 300 and w["height"] == 220 and w["y"] < int(sys.argv[1])
-                  for w in ws) else 0)' "${screen#*x}"
+sys.exit(0 if any(w["visible"] and w["width"] == 300 and w["height"] == 220 and w["y"] < int(sys.argv[1])
+                  for w in ws) else 1)' "${screen#*x}"
 }
+popup_gone() { ! popup_on_screen; }
 
 hello_count() {
   python3 -c '
@@ -145,40 +148,45 @@ wineserver_pid() {
 }
 
 cpu_ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{print $12 + $13}'; }
-switches() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ {s += $2} END {print s + 0}'; }
 rss_anon_kb() { awk '/^RssAnon/ {print $2}' "/proc/$1/status"; }
 thread_table() { # pid: "tid comm switches ticks" per live thread
   local t
   for t in /proc/"$1"/task/*; do
     printf '%s %s %s %s\n' "${t##*/}" "$(tr ' ' _ <"$t/comm")" "$(awk '/^voluntary_ctxt_switches/ {print $2}' "$t/status")" \
       "$(sed 's/.*) //' "$t/stat" | awk '{print $12 + $13}')"
-  done 2>/dev/null
+  done 2>/dev/null | sort
 }
 
+# Where the pointer rests during a span: on the desktop, off both windows (a player's pointer is
+# in the game). Wine polls the pointer while it is over a window that tracks mouse leave.
+park_pointer() { xdotool mousemove 100 720; }
+
 hz="$(getconf CLK_TCK)"
-# sample PID LABEL: measures the span; appends "label cpu_s switches_per_s wineserver_s" to $samples.
+# sample PID LABEL: measures one span; appends "label ticks switches wineserver_ticks" to $samples.
 samples="$out/idle-samples.txt"
 sample() {
-  local pid="$1" label="$2" ws c0 s0 w0 c1 s1 w1 threads0=""
+  local pid="$1" label="$2" ws c0 w0 c1 w1 t0 t1 switches
   ws="$(wineserver_pid)"
-  [ -n "${SORVIK_BENCH_THREADS:-}" ] && threads0="$(thread_table "$pid")"
-  c0="$(cpu_ticks "$pid")"; s0="$(switches "$pid")"; w0="$(cpu_ticks "$ws")"
+  t0="$(thread_table "$pid")"; c0="$(cpu_ticks "$pid")"; w0="$(cpu_ticks "$ws")"
   sleep "$seconds"
-  c1="$(cpu_ticks "$pid")"; s1="$(switches "$pid")"; w1="$(cpu_ticks "$ws")"
-  echo "$label $(((c1 - c0))) $((s1 - s0)) $((w1 - w0))" >>"$samples"
-  echo "bench: $label: $((c1 - c0)) ticks, $((s1 - s0)) switches, wineserver $((w1 - w0)) ticks" >&2
+  t1="$(thread_table "$pid")"; c1="$(cpu_ticks "$pid")"; w1="$(cpu_ticks "$ws")"
+  # Per thread: a thread born in the span counts whole, one that ended in it is lost.
+  switches="$(join -a 2 -e 0 -o 0,1.3,2.3 <(echo "$t0") <(echo "$t1") | awk '{s += $3 - $2} END {print s + 0}')"
+  echo "$label $((c1 - c0)) $switches $((w1 - w0))" >>"$samples"
+  echo "bench: $label: $((c1 - c0)) ticks, $switches switches, wineserver $((w1 - w0)) ticks" >&2
   if [ -n "${SORVIK_BENCH_THREADS:-}" ]; then
-    join <(sort <<<"$threads0") <(thread_table "$pid" | sort) |
-      awk '{printf "  thread %s %s: %d switches, %d ticks\n", $1, $2, $6 - $3, $7 - $4}' >&2
+    join -a 2 -e 0 -o 0,2.2,1.3,2.3,1.4,2.4 <(echo "$t0") <(echo "$t1") |
+      awk '{printf "  thread %s %s: %d switches, %d ticks\n", $1, $2, $4 - $3, $6 - $5}' >&2
   fi
 }
 
-# run_bare STATE LABEL: the bare window alone for one span ("hidden" for the tray state).
+# run_bare ARG LABEL: the bare window alone for one span (ARG: "", "hidden" or "track").
 run_bare() {
   local arg="$1" label="$2" pid
   (cd "$out" && wine "$out/bare_window.exe" $arg >/dev/null 2>&1) &
   if [ "$arg" = hidden ]; then wait_for 30 window_hidden "$bare_title"; else wait_for 30 window_visible "$bare_title"; fi
   pid="$(wine_pid bare_window.exe)"
+  if [ "$arg" = track ]; then xdotool mousemove "${hover_point[@]}"; else park_pointer; fi
   sleep 3
   [ "$label" = window ] && echo "memory bare $(rss_anon_kb "$pid")" >>"$samples"
   sample "$pid" "bare-$label"
@@ -188,29 +196,43 @@ run_bare() {
 
 idle() {
   : >"$samples"
+  park_pointer
   echo "bench: starting Sorvik.exe" >&2
   (cd "$app_dir" && wine "$app_dir/Sorvik.exe" >/dev/null 2>&1) &
   wait_for 60 window_visible "$main_title" || { echo "bench: no main window" >&2; exit 1; }
-  local pid lines xy
+  local pid lines x y
   pid="$(wine_pid Sorvik.exe)"
   lines="$(python3 -c 'import json; print(len(json.load(open("tools/demo_service/demo.json"))["lines"]))')"
   wait_for 90 all_lines_measured "$lines" || { echo "bench: the speed test did not end" >&2; exit 1; }
   echo "memory sorvik $(rss_anon_kb "$pid")" >>"$samples"
-  echo "bench: speed test done; waiting for the notice pop-up to go" >&2
+  echo "bench: speed test done; waiting for the notice pop-up to come and go" >&2
+  wait_for 60 popup_on_screen || echo "bench: no notice pop-up" >&2
   wait_for 200 popup_gone || echo "bench: the pop-up is still on screen" >&2
   sleep 3
   sample "$pid" "sorvik-window"
   run_bare "" window
 
   read -r x y _ <<<"$(window_of "$main_title")"
+  if [ -n "${SORVIK_BENCH_HOVER:-}" ]; then
+    # The pointer rests on a bare spot of both windows (they share the centred place); the bare
+    # window tracks mouse leave then, as Sorvik's windows do.
+    hover_point=($((x + 100)) $((y + 400)))
+    xdotool mousemove "${hover_point[@]}"
+    sleep 3
+    sample "$pid" "sorvik-hover"
+    run_bare track hover
+  fi
+
   bench_click $((x + one_click[0])) $((y + one_click[1]))
   wait_for 60 connected || { echo "bench: no connection" >&2; exit 1; }
+  park_pointer
   sleep 3
   sample "$pid" "sorvik-connected"
   run_bare "" connected
 
   bench_click $((x + minimise[0])) $((y + minimise[1]))
   wait_for 20 window_hidden "$main_title" || { echo "bench: the window did not go to the tray" >&2; exit 1; }
+  park_pointer
   sleep 3
   sample "$pid" "sorvik-tray"
   run_bare hidden tray
@@ -229,12 +251,14 @@ def ratio(a, b):
     return f"{a / b:.1f}x" if b else ("=" if a == b else "inf")
 print(f"idle, {seconds:.0f} s per state (Sorvik | bare window | ratio); wineserver over the same span")
 print(f"{'state':<11}{'CPU % of a core':>30}{'switches / s':>28}{'wineserver CPU %':>22}")
-for state, name in (("window", "window"), ("connected", "connected"), ("tray", "tray")):
+for state in ("window", "hover", "connected", "tray"):
+    if f"sorvik-{state}" not in spans:
+        continue
     s, b = spans[f"sorvik-{state}"], spans[f"bare-{state}"]
     cpu = f"{100 * s[0] / seconds:.3f} | {100 * b[0] / seconds:.3f} | {ratio(s[0], b[0])}"
     sw = f"{s[1] / seconds:.1f} | {b[1] / seconds:.1f} | {ratio(s[1], b[1])}"
     ws = f"{100 * s[2] / seconds:.2f} | {100 * b[2] / seconds:.2f}"
-    print(f"{name:<11}{cpu:>30}{sw:>28}{ws:>22}")
+    print(f"{state:<11}{cpu:>30}{sw:>28}{ws:>22}")
 s, b = memory["sorvik"], memory["bare"]
 print(f"memory (RssAnon): Sorvik {s:.1f} MB | bare window {b:.1f} MB | +{s - b:.1f} MB, {ratio(s, b)}")
 EOF
