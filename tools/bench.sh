@@ -18,7 +18,7 @@ cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FI
 if [ "${1:-speed}" = soak ]; then
   cmake --build build/win --target soak_bench sorvik_ras_standin >/dev/null
   bash tools/wine_bench.sh prefix
-  SORVIK_REPO="$repo" exec bash tests/win/run_with_service.sh bash tools/wine_bench.sh run build/win/bin/soak_bench.exe "${@:2}"
+  SORVIK_REPO="$repo" SORVIK_RECORD_DIR="$repo/build/soak-records" exec bash tests/win/run_with_service.sh bash tools/wine_bench.sh run build/win/bin/soak_bench.exe "${@:2}"
 fi
 cmake --build build/win --target speed_test_bench >/dev/null
 bash tools/wine_bench.sh run build/win/bin/speed_test_bench.exe
