@@ -64,7 +64,7 @@ source_files() {
 }
 
 # The Windows build's test configuration: the service, site and forum on the demo service.
-win_config=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DSORVIK_SERVICE_HOST=127.0.0.1:18631
+win_config=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DSORVIK_TEST_BUILD=ON -DSORVIK_SERVICE_HOST=127.0.0.1:18631
   -DSORVIK_WEBSITE_URL=http://127.0.0.1:18631 -DSORVIK_FORUM_URL=http://127.0.0.1:18631)
 
 mkdir -p build

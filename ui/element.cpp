@@ -103,6 +103,7 @@ int WTElement::Message(UINT message, WPARAM wParam, LPARAM lParam)
 
 void WTElement::Moved(const RECT& old, bool redraw)
 {
+    ui_thread::CheckWindow(host_, __func__);
     const RECT now = Rect();
     if (!::EqualRect(&old, &now) && !::IsRectEmpty(&old)
         && std::none_of(pendingInvalidate_.begin(), pendingInvalidate_.end(),
@@ -140,6 +141,7 @@ void WTElement::Top(int top, bool redraw) { Position(left_, top, redraw); }
 
 void WTElement::HostWindow(HWND host, bool redraw)
 {
+    ui_thread::CheckWindow(host_, __func__);
     if (redraw) {
         Redraw();
     }
@@ -155,6 +157,7 @@ void WTElement::Enabled(bool enabled, bool redraw) { SetProperty(enabled_, enabl
 
 void WTElement::Font(const WTFontRecord& font, bool redraw)
 {
+    ui_thread::CheckWindow(host_, __func__);
     font_ = font;
     SetProperty(fontObject_, std::unique_ptr<Gdiplus::Font>(), redraw);
 }
@@ -245,6 +248,7 @@ Gdiplus::Font* WTElement::EnsureFont() const
 
 void WTElement::SetPicture(WTPicture& picture, std::vector<unsigned char> bytes, bool redraw)
 {
+    ui_thread::CheckWindow(host_, __func__);
     picture.Set(std::move(bytes));
     if (redraw) {
         Redraw();

@@ -14,6 +14,7 @@
 
 #include "ui/drawing.h"
 #include "ui/image.h"
+#include "ui/thread_check.h"
 
 class WTElement {
 public:
@@ -97,6 +98,7 @@ protected:
     // Stores a property and redraws when asked to.
     template <typename T> void SetProperty(T& field, T value, bool redraw)
     {
+        ui_thread::CheckWindow(host_, "element property");
         field = std::move(value);
         if (redraw) {
             Redraw();

@@ -1,6 +1,7 @@
 #include "ui/label.h"
 
 #include "platform/text.h"
+#include "ui/thread_check.h"
 
 bool WTLabel::Create(
     HWND parent, const std::string& text, DWORD style, int x, int y, int width, int height, DWORD exStyle)
@@ -21,6 +22,7 @@ void WTLabel::Text(const std::string& text) const { WTWindow::Text(platform::Wid
 
 void WTLabel::TextColor(COLORREF color, bool redraw)
 {
+    ui_thread::CheckWindow(Handle(), __func__);
     textColor_ = color;
     if (redraw) {
         Invalidate(true);
@@ -29,6 +31,7 @@ void WTLabel::TextColor(COLORREF color, bool redraw)
 
 void WTLabel::BackColor(COLORREF color, bool redraw)
 {
+    ui_thread::CheckWindow(Handle(), __func__);
     backColor_ = color;
     if (color == kTransparent) {
         backBrush_.Reset();

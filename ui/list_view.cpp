@@ -2,6 +2,7 @@
 
 #include "platform/handles.h"
 #include "platform/text.h"
+#include "ui/thread_check.h"
 
 namespace {
 
@@ -162,10 +163,15 @@ LRESULT WTListView::OnReflectedNotify(HWND, HWND, int, UINT_PTR, NMHDR* header)
 
 bool WTListView::GetItem(LVITEMW& item) const { return Send(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0; }
 
-bool WTListView::SetItem(LVITEMW& item) const { return Send(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0; }
+bool WTListView::SetItem(LVITEMW& item) const
+{
+    ui_thread::CheckWindow(Handle(), __func__);
+    return Send(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
+}
 
 bool WTListView::SetState(int row, UINT state, UINT mask) const
 {
+    ui_thread::CheckWindow(Handle(), __func__);
     LVITEMW item{};
     item.stateMask = mask;
     item.state = state;
@@ -252,6 +258,7 @@ int WTListView::ItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUN
 
 int WTListView::InsertItem(const NewItem& newItem) const
 {
+    ui_thread::CheckWindow(Handle(), __func__);
     std::wstring wide = platform::Widen(newItem.text);
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE | LVIF_INDENT;
@@ -265,9 +272,17 @@ int WTListView::InsertItem(const NewItem& newItem) const
     return static_cast<int>(Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
-bool WTListView::DeleteItem(int row) const { return Send(LVM_DELETEITEM, static_cast<WPARAM>(row)) != 0; }
+bool WTListView::DeleteItem(int row) const
+{
+    ui_thread::CheckWindow(Handle(), __func__);
+    return Send(LVM_DELETEITEM, static_cast<WPARAM>(row)) != 0;
+}
 
-bool WTListView::DeleteAllItems() const { return Send(LVM_DELETEALLITEMS) != 0; }
+bool WTListView::DeleteAllItems() const
+{
+    ui_thread::CheckWindow(Handle(), __func__);
+    return Send(LVM_DELETEALLITEMS) != 0;
+}
 
 int WTListView::FindItemByData(LPARAM data, int start, bool wrap) const
 {

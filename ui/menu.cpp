@@ -1,6 +1,7 @@
 #include "ui/menu.h"
 
 #include "platform/text.h"
+#include "ui/thread_check.h"
 
 WTMenu::~WTMenu() { Destroy(); }
 
@@ -10,6 +11,7 @@ bool WTMenu::CreatePopup()
         return false;
     }
     menu_ = ::CreatePopupMenu();
+    owner_ = ::GetCurrentThreadId();
     return menu_ != nullptr;
 }
 
@@ -23,10 +25,15 @@ void WTMenu::Destroy()
 
 bool WTMenu::AppendItem(const std::string& text, UINT id)
 {
+    ui_thread::CheckOwner(owner_, __func__);
     return ::AppendMenuW(menu_, MF_STRING, id, platform::Widen(text).c_str()) != FALSE;
 }
 
-bool WTMenu::AppendSeparator() { return ::AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr) != FALSE; }
+bool WTMenu::AppendSeparator()
+{
+    ui_thread::CheckOwner(owner_, __func__);
+    return ::AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr) != FALSE;
+}
 
 int WTMenu::ItemCount() const { return ::GetMenuItemCount(menu_); }
 
@@ -38,6 +45,7 @@ int WTMenu::TrackPopup(int x, int y, HWND owner, UINT flags) const
 
 bool WTMenu::SetItemState(UINT item, UINT state, bool byPosition) const
 {
+    ui_thread::CheckOwner(owner_, __func__);
     MENUITEMINFOW info{};
     info.cbSize = sizeof(info);
     info.fMask = MIIM_STATE;

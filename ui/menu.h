@@ -34,4 +34,5 @@ public:
 
 private:
     HMENU menu_ = nullptr;
+    DWORD owner_ = 0; // the thread that made the menu; only it changes the menu
 };

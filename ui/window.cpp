@@ -7,6 +7,7 @@
 
 #include "ui/hash_table.h"
 #include "ui/messages.h"
+#include "ui/thread_check.h"
 
 namespace {
 
@@ -666,15 +667,24 @@ void WTWindow::PaintBackground(HDC dc, const RECT& area)
 
 void WTWindow::Close() const { ::SendMessageW(hwnd_, WM_CLOSE, 0, 0); }
 bool WTWindow::Visible() const { return ::IsWindowVisible(hwnd_) != FALSE; }
-void WTWindow::Visible(bool show) const { ::ShowWindow(hwnd_, show ? SW_SHOW : SW_HIDE); }
+void WTWindow::Visible(bool show) const
+{
+    ui_thread::CheckWindow(hwnd_, __func__);
+    ::ShowWindow(hwnd_, show ? SW_SHOW : SW_HIDE);
+}
 bool WTWindow::Enabled() const { return ::IsWindowEnabled(hwnd_) != FALSE; }
-void WTWindow::Enabled(bool enable) const { ::EnableWindow(hwnd_, enable ? TRUE : FALSE); }
+void WTWindow::Enabled(bool enable) const
+{
+    ui_thread::CheckWindow(hwnd_, __func__);
+    ::EnableWindow(hwnd_, enable ? TRUE : FALSE);
+}
 LONG WTWindow::Style() const { return ::GetWindowLongW(hwnd_, GWL_STYLE); }
 LONG WTWindow::ExStyle() const { return ::GetWindowLongW(hwnd_, GWL_EXSTYLE); }
 
 namespace {
 void ChangeLong(HWND hwnd, int index, LONG add, LONG remove)
 {
+    ui_thread::CheckWindow(hwnd, "style");
     const LONG value = ::GetWindowLongW(hwnd, index);
     ::SetWindowLongW(hwnd, index, (value | add) & ~remove);
     ::SetWindowPos(
@@ -696,7 +706,11 @@ std::wstring WTWindow::Text() const
     return text;
 }
 
-void WTWindow::Text(const std::wstring& text) const { ::SetWindowTextW(hwnd_, text.c_str()); }
+void WTWindow::Text(const std::wstring& text) const
+{
+    ui_thread::CheckWindow(hwnd_, __func__);
+    ::SetWindowTextW(hwnd_, text.c_str());
+}
 
 RECT WTWindow::ClientRect() const
 {
@@ -715,6 +729,7 @@ RECT WTWindow::RectInParent() const
 
 void WTWindow::Move(int x, int y, int width, int height, bool repaint) const
 {
+    ui_thread::CheckWindow(hwnd_, __func__);
     ::MoveWindow(hwnd_, x, y, width, height, repaint ? TRUE : FALSE);
 }
 
@@ -732,6 +747,7 @@ bool WTWindow::Post(UINT message, WPARAM wParam, LPARAM lParam) const
 
 void WTWindow::SetFont(HFONT font, bool redraw) const
 {
+    ui_thread::CheckWindow(hwnd_, __func__);
     ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw ? TRUE : FALSE);
 }
 
@@ -745,6 +761,7 @@ int WTWindow::WindowState() const
 
 void WTWindow::WindowState(int state) const
 {
+    ui_thread::CheckWindow(hwnd_, __func__);
     switch (state) {
     case 0:
         ::ShowWindow(hwnd_, SW_SHOWNORMAL);
@@ -782,6 +799,7 @@ void WTWindow::Cursor(HCURSOR cursor)
 
 void WTWindow::BackgroundColor(COLORREF color, bool repaint)
 {
+    ui_thread::CheckWindow(hwnd_, __func__);
     backgroundColor_ = color;
     backgroundBrush_.Reset(::CreateSolidBrush(color));
     pictureMode_ = 0;
@@ -793,6 +811,7 @@ void WTWindow::BackgroundColor(COLORREF color, bool repaint)
 
 void WTWindow::BackgroundPicture(HBITMAP bitmap, int mode, bool repaint)
 {
+    ui_thread::CheckWindow(hwnd_, __func__);
     backgroundPicture_.Reset(bitmap);
     pictureMode_ = mode;
     backgroundBrush_.Reset(mode == 0 && bitmap ? ::CreatePatternBrush(bitmap) : ::CreateSolidBrush(backgroundColor_));

@@ -12,6 +12,7 @@
 #include "platform/thread.h"
 #include "ui/atl_host.h"
 #include "ui/gdiplus_session.h"
+#include "ui/thread_check.h"
 
 bool TakeSingleInstance()
 {
@@ -54,6 +55,10 @@ WTWindow::CreateOptions MainWindowOptions()
 
 int RunSorvik()
 {
+#ifdef SORVIK_TEST_BUILD
+    // The end-to-end tests expect this file never to appear.
+    ui_thread::SetViolationLog(platform::ProgramDirectory() + "/thread-violations.log");
+#endif
     CreateApp();
     std::atexit(ReleaseApp);
 

@@ -166,6 +166,9 @@ def sorvik(tmp_path, desktop):
     bench("kill", check=False)
     ledger = app.root / "ras-misuse.log"
     assert not ledger.exists() or not ledger.read_text(), f"RAS misused: {ledger.read_text()}"
+    # The test build logs every change of a window, element or menu from a thread not its own.
+    violations = app.root / "thread-violations.log"
+    assert not violations.exists(), violations.read_text(errors="replace")
 
 
 class DemoService:

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 #include <objbase.h>
 
+#include <cstdio>
+
 #include "ui/atl_host.h"
 #include "ui/gdiplus_session.h"
+#include "ui/thread_check.h"
 #include "ui/window.h"
 
 int main(int argc, char** argv)
@@ -17,5 +20,11 @@ int main(int argc, char** argv)
     StartGdiplus();
     WSADATA wsa;
     ::WSAStartup(0x0002, &wsa);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    // A window, element or menu changed from a thread not its own fails the run.
+    if (const int violations = ui_thread::TakeViolations()) {
+        std::fprintf(stderr, "%d change(s) of a window, element or menu from another thread\n", violations);
+        return 1;
+    }
+    return result;
 }

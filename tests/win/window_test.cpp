@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/thread.h"
+#include "ui/button.h"
+#include "ui/menu.h"
+#include "ui/thread_check.h"
 #include "ui/window.h"
 
 namespace {
@@ -235,6 +239,39 @@ TEST(WindowModel, ModalLoopReturnsWhenItsWindowIsGoneAndReEnablesTheParent)
     EXPECT_FALSE(::IsWindow(hwnd));
     EXPECT_TRUE(ownerWasDisabled);
     EXPECT_TRUE(::IsWindowEnabled(parentHwnd));
+}
+
+TEST(WindowModel, ChangesFromAnotherThreadAreCountedInTheTestBuild)
+{
+#ifndef SORVIK_TEST_BUILD
+    GTEST_SKIP() << "the thread checks are built into the test build only";
+#endif
+    OwnedWindow window;
+    ASSERT_TRUE(window->CreateAndRun(Hidden(L"checked")));
+    WTMenu menu;
+    ASSERT_TRUE(menu.CreatePopup());
+    ASSERT_TRUE(menu.AppendItem("a", 1));
+    WTButton button;
+    button.HostWindow(window->Handle(), false);
+    ui_thread::TakeViolations();
+
+    window->Text(L"own thread");
+    menu.SetItemState(1, MFS_GRAYED);
+    button.Visible(false);
+    EXPECT_EQ(ui_thread::TakeViolations(), 0);
+
+    platform::UniqueHandle worker = platform::StartThread([&] {
+        window->Text(L"worker");
+        menu.SetItemState(1, MFS_ENABLED);
+        button.Visible(true);
+    });
+    ASSERT_TRUE(worker);
+    // The window's text is set by a message this thread answers.
+    HANDLE handle = worker.Get();
+    while (::MsgWaitForMultipleObjects(1, &handle, FALSE, 10000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+        PumpPending();
+    }
+    EXPECT_EQ(ui_thread::TakeViolations(), 3);
 }
 
 TEST(WindowModel, AnObjectCannotCreateTwiceAndIsReusableAfterItsWindowIsGone)
