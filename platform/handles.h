@@ -39,7 +39,8 @@ public:
     void Reset(Value v = Traits::Invalid())
     {
         Value old = std::exchange(value_, v);
-        if (old != Traits::Invalid()) {
+        // Reset to the value already held: still owned, so not closed.
+        if (old != Traits::Invalid() && old != v) {
             Traits::Close(old);
         }
     }

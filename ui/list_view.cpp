@@ -70,8 +70,11 @@ bool WTListView::Create(HWND parent, DWORD extraStyle, int x, int y, int width, 
         return false;
     }
     const int id = NextControlId();
-    if (!CreateChild(parent, exStyle, WC_LISTVIEWW, L"ListView", WS_CHILD | WS_VISIBLE | extraStyle, x, y, width,
-            height, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)))) {
+    // Image lists belong to their WTImageList: without LVS_SHAREIMAGELISTS the control
+    // would destroy them when it goes, and their owner a second time.
+    if (!CreateChild(parent, exStyle, WC_LISTVIEWW, L"ListView",
+            WS_CHILD | WS_VISIBLE | LVS_SHAREIMAGELISTS | extraStyle, x, y, width, height,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)))) {
         return false;
     }
     Send(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_SUBITEMIMAGES | LVS_EX_INFOTIP);

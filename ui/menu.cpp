@@ -40,7 +40,11 @@ int WTMenu::ItemCount() const { return ::GetMenuItemCount(menu_); }
 int WTMenu::TrackPopup(int x, int y, HWND owner, UINT flags) const
 {
     ::SetForegroundWindow(owner);
-    return static_cast<int>(::TrackPopupMenu(menu_, flags, x, y, 0, owner, nullptr));
+    const int chosen = static_cast<int>(::TrackPopupMenu(menu_, flags, x, y, 0, owner, nullptr));
+    // Documented for notification-area menus: without it the menu may not close the
+    // next time the player clicks elsewhere.
+    ::PostMessageW(owner, WM_NULL, 0, 0);
+    return chosen;
 }
 
 bool WTMenu::SetItemState(UINT item, UINT state, bool byPosition) const

@@ -5,11 +5,13 @@
 namespace {
 
 // Thread timers carry no user pointer, only their id; ids are per thread, so
-// each thread keeps its own table (in practice only the UI thread has one).
+// each thread keeps its own table (in practice only the UI thread has one). Never
+// destroyed: the timers of the process objects stop at exit, after the thread's own
+// objects are gone.
 std::unordered_map<UINT_PTR, WTTimer*>& Timers()
 {
-    thread_local std::unordered_map<UINT_PTR, WTTimer*> timers;
-    return timers;
+    thread_local auto* timers = new std::unordered_map<UINT_PTR, WTTimer*>;
+    return *timers;
 }
 
 } // namespace

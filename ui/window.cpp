@@ -21,8 +21,10 @@ struct Registry {
 
 Registry& Tables()
 {
-    static Registry registry;
-    return registry;
+    // Never destroyed: the process objects released by the exit handler still reach it,
+    // and a static made after that handler's registration would already be gone.
+    static Registry* registry = new Registry;
+    return *registry;
 }
 
 WTWindow::MessageHook HookFor(HWND hwnd) { return Tables().hooks.Get(reinterpret_cast<intptr_t>(hwnd)); }
@@ -231,8 +233,9 @@ HWND WTWindow::CreateAndRun(const CreateOptions& options)
         if (parent && ::IsWindow(parent)) {
             ::EnableWindow(parent, FALSE);
         }
-        MSG message;
-        while (::IsWindow(hwnd) && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        MSG message{};
+        BOOL got = TRUE;
+        while (::IsWindow(hwnd) && (got = ::GetMessageW(&message, nullptr, 0, 0)) > 0) {
             if (options.accelerators && ::TranslateAcceleratorW(hwnd, options.accelerators, &message)) {
                 continue;
             }
@@ -241,6 +244,10 @@ HWND WTWindow::CreateAndRun(const CreateOptions& options)
             }
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
+        }
+        if (got == 0) {
+            // The quit was meant for the outer loop as well: pass it on.
+            ::PostQuitMessage(static_cast<int>(message.wParam));
         }
         if (parent && ::IsWindow(parent)) {
             ::EnableWindow(parent, TRUE);
@@ -672,6 +679,12 @@ void WTWindow::Visible(bool show) const
     ui_thread::CheckWindow(hwnd_, __func__);
     ::ShowWindow(hwnd_, show ? SW_SHOW : SW_HIDE);
 }
+void WTWindow::ShowInactive() const
+{
+    ui_thread::CheckWindow(hwnd_, __func__);
+    ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+}
+
 bool WTWindow::Enabled() const { return ::IsWindowEnabled(hwnd_) != FALSE; }
 void WTWindow::Enabled(bool enable) const
 {

@@ -62,6 +62,7 @@ public:
     void Close() const;
     bool Visible() const;
     void Visible(bool show) const;
+    void ShowInactive() const; // shown without taking the focus
     bool Enabled() const;
     void Enabled(bool enable) const;
     LONG Style() const;

@@ -154,7 +154,8 @@ void PopupShowTick()
     if (!a.popupWindow.Visible()) {
         const ScreenMetrics screen = Screen();
         a.taskbarHeight = screen.cy - screen.workBottom;
-        a.popupWindow.Visible(true);
+        // A game may be running: the notice must not take its focus.
+        a.popupWindow.ShowInactive();
         // Top edge on the work area's lower edge; it rises from there.
         a.popupWindow.Move(screen.cx - kPopupWidth, screen.cy - a.taskbarHeight, kPopupWidth, kPopupHeight);
         a.riseTimer.SetInterval(kStepMs);

@@ -111,6 +111,12 @@ bool OnMainWindowCloseQuery()
         ReleaseBeforeClose();
         return false;
     }
+    if (a.confirmWindow.IsWindow()) {
+        // Asked again (the tray's "退出") while the question is open: that one comes to
+        // the front; a second one cannot be built and would undo the open one.
+        ::SetForegroundWindow(a.confirmWindow.Handle());
+        return true;
+    }
     if (!AskToExit()) {
         return true;
     }

@@ -130,8 +130,12 @@ TEST_F(ListViewTest, CellImages)
     EXPECT_TRUE(list_.CellImage(0, 0, 0));
     EXPECT_EQ(list_.CellImage(0, 0), 0);
     EXPECT_EQ(list_.CellImage(4, 0), -1);
-    // Detach the list before `images` goes away.
-    list_.SetImageList(nullptr);
+    // The image list is its owner's: the control going away leaves it whole.
+    ::DestroyWindow(list_.Handle());
+    int width = 0;
+    int height = 0;
+    EXPECT_TRUE(::ImageList_GetIconSize(images.Handle(), &width, &height));
+    EXPECT_EQ(width, 16);
 }
 
 TEST_F(ListViewTest, SelectionMarkSelectsAndClears)

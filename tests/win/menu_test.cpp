@@ -82,6 +82,18 @@ TEST_F(MenuTest, DismissedPopupReturnsZero)
     EXPECT_EQ(TrackWith({{WM_KEYDOWN, VK_ESCAPE}}), 0);
 }
 
+TEST_F(MenuTest, TrackingEndsWithANullMessageToTheOwner)
+{
+    EXPECT_EQ(TrackWith({{WM_KEYDOWN, VK_ESCAPE}}), 0);
+    bool nullSeen = false;
+    MSG message;
+    while (::PeekMessageW(&message, owner_.Handle(), 0, 0, PM_REMOVE)) {
+        nullSeen = nullSeen || message.message == WM_NULL;
+        ::DispatchMessageW(&message);
+    }
+    EXPECT_TRUE(nullSeen);
+}
+
 TEST_F(MenuTest, ChosenItemReturnsItsCommandId)
 {
     EXPECT_EQ(TrackWith({{WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_RETURN}}), 1);

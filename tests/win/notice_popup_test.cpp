@@ -207,6 +207,20 @@ TEST_F(NoticePopup, SideOrHiddenTaskbarRisesFromTheScreenEdge)
     EXPECT_EQ(BoxOf(PopupRect()), (Box{980, 804, 300, 220}));
 }
 
+TEST_F(NoticePopup, RisesWithoutTakingTheFocus)
+{
+    WTWindow game;
+    ASSERT_NE(uitest::CreateHost(game, 200, 100, true), nullptr);
+    ::SetForegroundWindow(game.Handle());
+    ASSERT_EQ(::GetActiveWindow(), game.Handle());
+    UseScreen(1024, 768, 738);
+    PopupShowTick();
+    PopupRiseTick();
+    EXPECT_TRUE(::IsWindowVisible(app().popupWindow.Handle()));
+    EXPECT_EQ(::GetActiveWindow(), game.Handle());
+    ::DestroyWindow(game.Handle());
+}
+
 TEST_F(NoticePopup, CountsDownThenSinksBelowTheScreen)
 {
     App& a = app();

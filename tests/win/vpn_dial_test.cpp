@@ -438,11 +438,13 @@ protected:
     ras::HRASCONN other_ = nullptr;
 };
 
-TEST_F(VpnHangUpOwn, WithNoConnectionsNothingHappens)
+TEST_F(VpnHangUpOwn, WithNoOwnConnectionAnotherEntrysIsKept)
 {
-    ASSERT_TRUE(vpntest::LiveConnections().empty());
+    ASSERT_TRUE(DialConnections(0));
     HangUpOwnConnections();
-    EXPECT_TRUE(vpntest::LiveConnections().empty());
+    const std::vector<ras::RASCONNA> live = vpntest::LiveConnections();
+    ASSERT_EQ(live.size(), 1u);
+    EXPECT_EQ(live[0].hrasconn, other_);
 }
 
 TEST_F(VpnHangUpOwn, BothOwnConnectionsAreHungUpAndAnotherEntrysIsKept)

@@ -241,6 +241,27 @@ TEST(WindowModel, ModalLoopReturnsWhenItsWindowIsGoneAndReEnablesTheParent)
     EXPECT_TRUE(::IsWindowEnabled(parentHwnd));
 }
 
+TEST(WindowModel, AQuitEndingTheModalLoopIsPostedAgainForTheOuterLoop)
+{
+    WTWindow dialog;
+    WTWindow::CreateOptions o = Hidden(L"modal-quit");
+    o.modal = true;
+    o.onCreated = [](HWND) { ::PostQuitMessage(7); };
+    HWND hwnd = dialog.CreateAndRun(o);
+    ASSERT_TRUE(hwnd);
+    MSG message{};
+    bool quitSeen = false;
+    while (!quitSeen && ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        quitSeen = message.message == WM_QUIT;
+        if (!quitSeen) {
+            ::DispatchMessageW(&message);
+        }
+    }
+    EXPECT_TRUE(quitSeen);
+    EXPECT_EQ(message.wParam, 7u);
+    ::DestroyWindow(hwnd);
+}
+
 TEST(WindowModel, ChangesFromAnotherThreadAreCountedInTheTestBuild)
 {
 #ifndef SORVIK_TEST_BUILD
