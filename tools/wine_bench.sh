@@ -10,11 +10,15 @@
 #   wine_bench.sh kill                   end every program of the prefix (wineserver -k)
 #   wine_bench.sh stop                   end wineserver and the Xvfb this script started
 # Other scripts source it with SORVIK_BENCH_LIB=1 to get the environment only.
+# With SORVIK_PLAIN_PREFIX=1 every command uses a second prefix without the font
+# replacements, as on a Windows system that lacks the faces our theme names.
 set -euo pipefail
 
 BENCH_REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BENCH_STATE="${SORVIK_BENCH_DIR:-$BENCH_REPO/build/wine}"
-export WINEPREFIX="${SORVIK_WINEPREFIX:-$BENCH_STATE/prefix}"
+BENCH_PLAIN="${SORVIK_PLAIN_PREFIX:+-plain}"
+export WINEPREFIX="${SORVIK_WINEPREFIX:-$BENCH_STATE/prefix$BENCH_PLAIN}"
+BENCH_DESKTOP="$BENCH_STATE/desktop$BENCH_PLAIN"
 export WINEARCH=win32
 export WINEDEBUG="${WINEDEBUG:--all}"
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
@@ -63,15 +67,17 @@ bench_prefix() {
   echo "wine_bench: creating prefix $WINEPREFIX" >&2
   wineboot -i >/dev/null 2>&1 || true
   wineserver -w
-  wine regedit /S "$(winepath -w "$(bench_fonts_reg)")" >/dev/null 2>&1
-  wineserver -w
+  if [ -z "$BENCH_PLAIN" ]; then
+    wine regedit /S "$(winepath -w "$(bench_fonts_reg)")" >/dev/null 2>&1
+    wineserver -w
+  fi
   touch "$WINEPREFIX/.sorvik-ready"
 }
 
 bench_desktop() {
   local size="$1"
   local cur=""
-  [ -f "$BENCH_STATE/desktop" ] && cur="$(cat "$BENCH_STATE/desktop")"
+  [ -f "$BENCH_DESKTOP" ] && cur="$(cat "$BENCH_DESKTOP")"
   [ "$cur" = "$size" ] && return 0
   bench_prefix
   wineserver -k 2>/dev/null || true
@@ -79,7 +85,7 @@ bench_desktop() {
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d "$size" /f >/dev/null 2>&1
   wineserver -w
-  echo "$size" >"$BENCH_STATE/desktop"
+  echo "$size" >"$BENCH_DESKTOP"
 }
 
 bench_run() {
@@ -92,7 +98,7 @@ bench_screenshot() {
   bench_display >/dev/null
   # Only the Wine desktop, not the rest of the larger virtual screen.
   local crop=()
-  [ -f "$BENCH_STATE/desktop" ] && crop=(-crop "$(cat "$BENCH_STATE/desktop")+0+0" +repage)
+  [ -f "$BENCH_DESKTOP" ] && crop=(-crop "$(cat "$BENCH_DESKTOP")+0+0" +repage)
   import -display "$DISPLAY" -window root "${crop[@]}" "$1"
 }
 

@@ -1,7 +1,9 @@
 #include "ui/drawing.h"
 
 #include <atomic>
+#include <vector>
 
+#include "platform/handles.h"
 #include "platform/text.h"
 
 namespace {
@@ -52,17 +54,46 @@ int WTFontRecord::StyleBits() const
         | (underline ? Gdiplus::FontStyleUnderline : 0) | (strikeout ? Gdiplus::FontStyleStrikeout : 0);
 }
 
+std::wstring DefaultGuiFamily()
+{
+    // "MS Shell Dlg" is only a name that substitution resolves: ask for the family really used.
+    platform::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+    if (!dc) {
+        return std::wstring();
+    }
+    platform::SelectGuard select(dc.Get(), ::GetStockObject(DEFAULT_GUI_FONT));
+    if (const UINT size = ::GetOutlineTextMetricsW(dc.Get(), 0, nullptr); size >= sizeof(OUTLINETEXTMETRICW)) {
+        std::vector<unsigned char> buffer(size);
+        auto* metrics = reinterpret_cast<OUTLINETEXTMETRICW*>(buffer.data());
+        if (::GetOutlineTextMetricsW(dc.Get(), size, metrics)) {
+            // The name is stored behind the structure; its "pointer" is an offset into the buffer.
+            const auto offset = reinterpret_cast<size_t>(metrics->otmpFamilyName);
+            if (offset >= sizeof(OUTLINETEXTMETRICW) && offset + sizeof(wchar_t) <= size) {
+                return std::wstring(reinterpret_cast<const wchar_t*>(buffer.data() + offset));
+            }
+        }
+    }
+    wchar_t face[LF_FACESIZE] = {};
+    return ::GetTextFaceW(dc.Get(), LF_FACESIZE, face) > 0 ? std::wstring(face) : std::wstring();
+}
+
 std::unique_ptr<Gdiplus::Font> CreateGdiplusFont(const WTFontRecord& record)
 {
-    const std::wstring face = platform::Widen(record.face);
-    Gdiplus::FontFamily family(face.c_str());
-    std::unique_ptr<Gdiplus::Font> font;
-    if (family.GetLastStatus() == Gdiplus::Ok) {
-        font = std::make_unique<Gdiplus::Font>(&family, record.size, record.StyleBits(), Gdiplus::UnitPoint);
-    } else {
-        font = std::make_unique<Gdiplus::Font>(
-            Gdiplus::FontFamily::GenericSansSerif(), record.size, record.StyleBits(), Gdiplus::UnitPoint);
+    // A face that is not installed (no "微软雅黑" on the system) falls back to the family
+    // of the default GUI font, which exists wherever the system draws its own texts.
+    static const std::wstring fallback = DefaultGuiFamily();
+    Gdiplus::FontFamily family(platform::Widen(record.face).c_str());
+    std::unique_ptr<Gdiplus::FontFamily> guiFamily;
+    const Gdiplus::FontFamily* chosen = &family;
+    if (family.GetLastStatus() != Gdiplus::Ok) {
+        guiFamily = std::make_unique<Gdiplus::FontFamily>(fallback.c_str());
+        chosen = guiFamily->GetLastStatus() == Gdiplus::Ok ? guiFamily.get() : Gdiplus::FontFamily::GenericSansSerif();
     }
+    if (!chosen) {
+        WTRecordStatus(Gdiplus::FontFamilyNotFound);
+        return nullptr;
+    }
+    auto font = std::make_unique<Gdiplus::Font>(chosen, record.size, record.StyleBits(), Gdiplus::UnitPoint);
     if (!WTRecordStatus(font->GetLastStatus())) {
         font.reset();
     }

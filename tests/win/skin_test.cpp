@@ -7,6 +7,7 @@
 #include "tests/win/skin_test_support.h"
 #include "tests/win/ui_test_support.h"
 #include "ui/button.h"
+#include "ui/drawing.h"
 #include "ui/image_box.h"
 #include "ui/skin_window.h"
 #include "ui/text_label.h"
@@ -69,6 +70,24 @@ TEST(SkinPaint, BackgroundPictureStripAndBorder)
     EXPECT_TRUE(Near(canvas.Pixel(200, 299), Over(0x64000000, bg)));
     EXPECT_TRUE(Near(canvas.Pixel(1, 200), bg));
     EXPECT_TRUE(Near(canvas.Pixel(200, 298), bg));
+}
+
+TEST(SkinPaint, AFaceThatIsNotInstalledDrawsWithTheDefaultGuiFamily)
+{
+    WTFontRecord record;
+    record.face = "没有这种字体";
+    record.size = 12;
+    const std::unique_ptr<Gdiplus::Font> font = CreateGdiplusFont(record);
+    ASSERT_NE(font, nullptr);
+    Gdiplus::FontFamily family;
+    ASSERT_EQ(font->GetFamily(&family), Gdiplus::Ok);
+    wchar_t name[LF_FACESIZE] = {};
+    family.GetFamilyName(name);
+    const Gdiplus::FontFamily gui(DefaultGuiFamily().c_str());
+    ASSERT_EQ(gui.GetLastStatus(), Gdiplus::Ok);
+    wchar_t guiName[LF_FACESIZE] = {};
+    gui.GetFamilyName(guiName);
+    EXPECT_STREQ(name, guiName);
 }
 
 TEST(SkinPaint, SettersRedrawTheBackground)
@@ -334,17 +353,17 @@ TEST(SkinInput, ElementEventNumbersSentToTheWindowAreNoClicks)
     EXPECT_FALSE(button.IsHovered());
 }
 
-TEST(SkinGdi, CounterSeesObjects)
+TEST(SkinGdi, AnOwnerResetToItsOwnObjectKeepsItAndFreesItOnce)
 {
     const int before = GdiObjectCount();
     ASSERT_GE(before, 0) << "no way to count GDI objects here";
-    std::vector<HBRUSH> brushes;
-    for (int i = 0; i < 10; ++i) {
-        brushes.push_back(::CreateSolidBrush(RGB(i, 0, 0)));
-    }
-    EXPECT_EQ(GdiObjectCount(), before + 10);
-    for (HBRUSH b : brushes) {
-        ::DeleteObject(b);
+    {
+        platform::UniqueBrush brush(::CreateSolidBrush(RGB(1, 2, 3)));
+        EXPECT_EQ(GdiObjectCount(), before + 1);
+        brush.Reset(brush.Get());
+        LOGBRUSH info{};
+        EXPECT_EQ(::GetObjectW(brush.Get(), sizeof(info), &info), static_cast<int>(sizeof(info)));
+        EXPECT_EQ(GdiObjectCount(), before + 1);
     }
     EXPECT_EQ(GdiObjectCount(), before);
 }
