@@ -2,6 +2,9 @@
 
 #include <atomic>
 #include <memory>
+#include <new>
+
+#include "platform/out_of_memory.h"
 
 namespace platform {
 namespace {
@@ -13,6 +16,8 @@ DWORD WINAPI ThreadEntry(void* param)
     std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(param));
     try {
         (*body)();
+    } catch (const std::bad_alloc&) {
+        OutOfMemory();
     } catch (...) {
         // Nothing sensible to report from a worker; the caller sees the missing result.
     }

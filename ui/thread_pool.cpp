@@ -1,8 +1,11 @@
 #include "ui/thread_pool.h"
 
 #include <chrono>
+#include <new>
 #include <thread>
 #include <utility>
+
+#include "platform/out_of_memory.h"
 
 WTThreadPool::WTThreadPool()
     : state_(std::make_shared<State>())
@@ -132,6 +135,8 @@ void WTThreadPool::WorkerLoop(const std::shared_ptr<State>& state, std::uint64_t
         guard.unlock();
         try {
             call();
+        } catch (const std::bad_alloc&) {
+            platform::OutOfMemory();
         } catch (...) {
             // A failing call ends itself, not its worker.
         }

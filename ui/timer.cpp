@@ -1,6 +1,9 @@
 #include "ui/timer.h"
 
+#include <new>
 #include <unordered_map>
+
+#include "platform/out_of_memory.h"
 
 namespace {
 
@@ -82,6 +85,8 @@ void CALLBACK WTTimer::Fire(HWND, UINT, UINT_PTR id, DWORD)
     }
     try {
         callback();
+    } catch (const std::bad_alloc&) {
+        platform::OutOfMemory();
     } catch (...) {
         // Nothing may unwind into the system's dispatch.
     }

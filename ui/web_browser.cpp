@@ -1,8 +1,10 @@
 #include "ui/web_browser.h"
 
 #include <atomic>
+#include <new>
 #include <utility>
 
+#include "platform/out_of_memory.h"
 #include "platform/text.h"
 #include "ui/atl_host.h"
 
@@ -168,6 +170,8 @@ public:
             if (owner_) {
                 owner_->DispatchEvent(id, *params);
             }
+        } catch (const std::bad_alloc&) {
+            platform::OutOfMemory();
         } catch (...) {
             // Nothing may unwind into the browser control.
         }

@@ -3,7 +3,10 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <new>
 #include <unordered_map>
+
+#include "platform/out_of_memory.h"
 
 #include "ui/hash_table.h"
 #include "ui/messages.h"
@@ -273,6 +276,8 @@ LRESULT CALLBACK WTWindow::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, 
         if (WTWindow* self = FromHandle(hwnd)) {
             return self->Dispatch(hwnd, message, wParam, lParam);
         }
+    } catch (const std::bad_alloc&) {
+        platform::OutOfMemory();
     } catch (...) {
         // A handler that throws must not unwind through the system's frames.
     }
@@ -285,6 +290,8 @@ LRESULT CALLBACK WTWindow::ClassProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         if (WTWindow* self = FromHandle(hwnd)) {
             return self->DefaultProc(hwnd, message, wParam, lParam);
         }
+    } catch (const std::bad_alloc&) {
+        platform::OutOfMemory();
     } catch (...) {
     }
     return ::DefWindowProcW(hwnd, message, wParam, lParam);
@@ -298,12 +305,37 @@ LRESULT WTWindow::CallPrevious(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     return ::DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-LRESULT WTWindow::DispatchInput(const std::function<LRESULT(int, int, int)>& handler, LPARAM lParam) const
+LRESULT WTWindow::DispatchMouse(UINT message, LPARAM lParam)
 {
-    if (!handler) {
-        return 0;
+    // The framework's own reaction comes first; a nonzero result ends the message.
+    LRESULT own = 0;
+    const std::function<LRESULT(int, int, int)>* handler = nullptr;
+    switch (message) {
+    case WM_LBUTTONDOWN:
+        own = OnLeftButtonDownHook();
+        handler = &onLButtonDown;
+        break;
+    case WM_LBUTTONUP:
+        handler = &onLButtonUp;
+        break;
+    case WM_LBUTTONDBLCLK:
+        handler = &onLButtonDblClk;
+        break;
+    case WM_RBUTTONDOWN:
+        handler = &onRButtonDown;
+        break;
+    case WM_RBUTTONUP:
+        handler = &onRButtonUp;
+        break;
+    default:
+        own = OnMouseMoveHook();
+        handler = &onMouseMove;
+        break;
     }
-    return handler(
+    if (own || !*handler) {
+        return own;
+    }
+    return (*handler)(
         static_cast<int>(LOWORD(lParam)), static_cast<int>(static_cast<short>(HIWORD(lParam))), CurrentKeyState());
 }
 
@@ -324,38 +356,12 @@ LRESULT WTWindow::Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         return r;
     }
     case WM_LBUTTONDOWN:
-        if (LRESULT r = OnLeftButtonDownHook()) {
-            return r;
-        }
-        if (LRESULT r = DispatchInput(onLButtonDown, lParam)) {
-            return r;
-        }
-        break;
     case WM_LBUTTONUP:
-        if (LRESULT r = DispatchInput(onLButtonUp, lParam)) {
-            return r;
-        }
-        break;
     case WM_LBUTTONDBLCLK:
-        if (LRESULT r = DispatchInput(onLButtonDblClk, lParam)) {
-            return r;
-        }
-        break;
     case WM_RBUTTONDOWN:
-        if (LRESULT r = DispatchInput(onRButtonDown, lParam)) {
-            return r;
-        }
-        break;
     case WM_RBUTTONUP:
-        if (LRESULT r = DispatchInput(onRButtonUp, lParam)) {
-            return r;
-        }
-        break;
     case WM_MOUSEMOVE:
-        if (LRESULT r = OnMouseMoveHook()) {
-            return r;
-        }
-        if (LRESULT r = DispatchInput(onMouseMove, lParam)) {
+        if (LRESULT r = DispatchMouse(message, lParam)) {
             return r;
         }
         break;

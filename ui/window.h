@@ -153,7 +153,8 @@ private:
     void Subclass();
     void Detach();
     HWND CreateTopLevel(const CreateOptions& options, HWND owner);
-    LRESULT DispatchInput(const std::function<LRESULT(int, int, int)>& handler, LPARAM lParam) const;
+    // The mouse button messages and WM_MOUSEMOVE: the framework's own reaction, then the handler.
+    LRESULT DispatchMouse(UINT message, LPARAM lParam);
     LRESULT HandleSetCursor(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void HandleDroppedFiles(HDROP drop);
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/shell/app.h"
+#include "app/shell/failures.h"
 #include "app/shell/main_window.h"
 #include "app/shell/window_placement.h"
 #include "platform/files.h"
@@ -55,6 +56,7 @@ WTWindow::CreateOptions MainWindowOptions()
 
 int RunSorvik()
 {
+    InstallFailureHandlers();
 #ifdef SORVIK_TEST_BUILD
     // The end-to-end tests expect this file never to appear.
     ui_thread::SetViolationLog(platform::ProgramDirectory() + "/thread-violations.log");
@@ -79,6 +81,9 @@ int RunSorvik()
     ::WSAStartup(0x0002, &app().wsaData);
 
     HWND window = app().mainWindow.CreateAndRun(MainWindowOptions());
+#ifdef SORVIK_TEST_BUILD
+    ProvokeTestFault();
+#endif
     if (window) {
         RunMessageLoop(window);
     }

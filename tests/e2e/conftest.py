@@ -169,6 +169,8 @@ def sorvik(tmp_path, desktop):
     # The test build logs every change of a window, element or menu from a thread not its own.
     violations = app.root / "thread-violations.log"
     assert not violations.exists(), violations.read_text(errors="replace")
+    # A fault that ended the program (at exit too) leaves a minidump beside it.
+    assert not list(app.root.glob("*.dmp")), "the program ended with a fault"
 
 
 class DemoService:

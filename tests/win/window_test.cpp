@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <new>
+#include <stdexcept>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/out_of_memory.h"
 #include "platform/thread.h"
 #include "ui/button.h"
 #include "ui/menu.h"
@@ -260,6 +264,27 @@ TEST(WindowModel, AQuitEndingTheModalLoopIsPostedAgainForTheOuterLoop)
     EXPECT_TRUE(quitSeen);
     EXPECT_EQ(message.wParam, 7u);
     ::DestroyWindow(hwnd);
+}
+
+std::atomic<int> outOfMemoryCalls{0};
+
+void CountOutOfMemory() { ++outOfMemoryCalls; }
+
+TEST(WindowModel, OnlyAnAllocationFailureAtAWindowOrThreadEntryReachesTheOutOfMemoryHandler)
+{
+    platform::SetOutOfMemoryHandler(CountOutOfMemory);
+    outOfMemoryCalls = 0;
+    OwnedWindow window;
+    ASSERT_TRUE(window->CreateAndRun(Hidden(L"out of memory")));
+    window->onMouseWheel = [](int, int) { throw std::bad_alloc(); };
+    window->onChar = [](int) -> LRESULT { throw std::runtime_error("not memory"); };
+    window->Send(WM_MOUSEWHEEL);
+    window->Send(WM_CHAR, 'a');
+    platform::UniqueHandle worker = platform::StartThread([] { throw std::bad_alloc(); });
+    ASSERT_TRUE(worker);
+    ASSERT_EQ(::WaitForSingleObject(worker.Get(), 10000), WAIT_OBJECT_0);
+    platform::SetOutOfMemoryHandler(nullptr);
+    EXPECT_EQ(outOfMemoryCalls.load(), 2);
 }
 
 TEST(WindowModel, ChangesFromAnotherThreadAreCountedInTheTestBuild)
