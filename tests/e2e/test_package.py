@@ -176,7 +176,7 @@ def test_two_package_runs_give_the_same_bytes(tmp_path):
         if sep and line[:1].isalpha():
             cache[name.split(":")[0]] = value
     options = [f"-D{k}={cache[k]}" for k in ("CMAKE_BUILD_TYPE", "CMAKE_TOOLCHAIN_FILE", "SORVIK_SERVICE_HOST",
-                                             "SORVIK_WEBSITE_URL", "SORVIK_FORUM_URL")]
+                                             "SORVIK_WEBSITE_URL", "SORVIK_FORUM_URL", "SORVIK_TEST_BUILD")]
     build = tmp_path / "another build"
     env = dict(os.environ, CCACHE_DISABLE="1")
     subprocess.run(["cmake", "-S", REPO, "-B", build, "-G", "Ninja", "-DSORVIK_TESTS=OFF", *options], env=env,
