@@ -14,41 +14,22 @@ WTThreadPool::WTThreadPool()
 
 WTThreadPool::~WTThreadPool() { Stop(0); }
 
-bool WTThreadPool::Start(int threadCount, int pauseMs)
+bool WTThreadPool::Start(int threadCount, int pauseMs, int idleLimitMs)
 {
-    if (threadCount <= 0 || pauseMs < 0) {
+    if (threadCount <= 0 || pauseMs < 0 || idleLimitMs < 0) {
         return false;
     }
-    std::uint64_t generation = 0;
-    {
-        std::lock_guard<std::mutex> guard(state_->lock);
-        if (state_->running) {
-            return false;
-        }
-        state_->running = true;
-        state_->pauseMs = pauseMs;
-        generation = ++state_->generation;
-    }
-    int started = 0;
-    for (int i = 0; i < threadCount; ++i) {
-        {
-            std::lock_guard<std::mutex> guard(state_->lock);
-            ++state_->liveWorkers; // before the thread exists, so it is never seen ended before counted
-        }
-        try {
-            std::thread(&WTThreadPool::WorkerLoop, state_, generation).detach();
-            ++started;
-        } catch (...) {
-            std::lock_guard<std::mutex> guard(state_->lock);
-            --state_->liveWorkers;
-            break; // out of threads: run with the workers we have
-        }
-    }
-    if (started == 0) {
-        std::lock_guard<std::mutex> guard(state_->lock);
-        state_->running = false;
+    std::lock_guard<std::mutex> guard(state_->lock);
+    if (state_->running) {
         return false;
     }
+    state_->running = true;
+    state_->pauseMs = pauseMs;
+    state_->idleLimitMs = idleLimitMs;
+    state_->maxWorkers = threadCount;
+    state_->workers = 0;
+    state_->idleWorkers = 0;
+    ++state_->generation;
     return true;
 }
 
@@ -57,15 +38,37 @@ bool WTThreadPool::Post(std::function<void()> call)
     if (!call) {
         return false;
     }
-    {
-        std::lock_guard<std::mutex> guard(state_->lock);
-        if (!state_->running) {
-            return false; // nobody would ever run it, and a waiter would wait for it forever
-        }
-        state_->queue.push_back(std::move(call));
+    State& s = *state_;
+    std::unique_lock<std::mutex> guard(s.lock);
+    if (!s.running) {
+        return false; // nobody would ever run it, and a waiter would wait for it forever
     }
-    state_->posted.notify_one();
-    return true;
+    s.queue.push_back(std::move(call));
+    if (s.idleWorkers > 0 || s.workers >= s.maxWorkers) {
+        guard.unlock();
+        s.posted.notify_one();
+        return true;
+    }
+    // Counted before the thread exists, so it is never seen ended before counted.
+    ++s.liveWorkers;
+    ++s.workers;
+    const std::uint64_t generation = s.generation;
+    guard.unlock();
+    try {
+        std::thread(&WTThreadPool::WorkerLoop, state_, generation).detach();
+        return true;
+    } catch (...) {
+    }
+    std::deque<std::function<void()>> dropped;
+    guard.lock();
+    --s.liveWorkers;
+    if (generation != s.generation || --s.workers > 0) {
+        return true; // stopped meanwhile (the queue went with it), or a worker we have takes it
+    }
+    // Out of threads with no worker at all: nothing queued would ever run, as after a stop.
+    dropped.swap(s.queue);
+    guard.unlock();
+    return false;
 }
 
 void WTThreadPool::Stop(int waitMs)
@@ -125,9 +128,14 @@ void WTThreadPool::WorkerLoop(const std::shared_ptr<State>& state, std::uint64_t
     std::unique_lock<std::mutex> guard(s.lock);
     const auto ended = [&] { return !s.running || s.generation != generation; };
     for (;;) {
-        s.posted.wait(guard, [&] { return ended() || !s.queue.empty(); });
-        if (ended()) {
-            break;
+        ++s.idleWorkers;
+        const bool called = s.posted.wait_for(
+            guard, std::chrono::milliseconds(s.idleLimitMs), [&] { return ended() || !s.queue.empty(); });
+        if (s.generation == generation) {
+            --s.idleWorkers; // a restart has counted afresh
+        }
+        if (ended() || !called) {
+            break; // stopped, or idle long enough: the next post starts a worker again
         }
         std::function<void()> call = std::move(s.queue.front());
         s.queue.pop_front();
@@ -148,4 +156,7 @@ void WTThreadPool::WorkerLoop(const std::shared_ptr<State>& state, std::uint64_t
         s.stopped.wait_for(guard, std::chrono::milliseconds(s.pauseMs), ended);
     }
     --s.liveWorkers;
+    if (s.generation == generation) {
+        --s.workers;
+    }
 }

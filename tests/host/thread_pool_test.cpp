@@ -144,22 +144,41 @@ TEST(ThreadPool, WorkerPausesAfterEachCall)
 TEST(ThreadPool, PostedCallRunsAtOnceOnAnIdlePool)
 {
     WTThreadPool pool;
-    ASSERT_TRUE(pool.Start(1, 60000)); // a pause no test waits out: only a wake-up can run the call
-    std::this_thread::sleep_for(20ms); // the worker has looked at the empty queue by now
-    auto ran = std::make_shared<std::atomic<bool>>(false);
-    ASSERT_TRUE(pool.Post([ran] { *ran = true; }));
-    EXPECT_TRUE(WaitUntil([&] { return ran->load(); }, 5s));
+    ASSERT_TRUE(pool.Start(2, 1, 60000)); // idle workers stay longer than any test waits
+    auto ran = std::make_shared<std::atomic<int>>(0);
+    ASSERT_TRUE(pool.Post([ran] { ++*ran; }));
+    ASSERT_TRUE(WaitUntil([&] { return ran->load() == 1; }));
+    std::this_thread::sleep_for(20ms); // its worker waits for a call by now
+    ASSERT_TRUE(pool.Post([ran] { ++*ran; }));
+    EXPECT_TRUE(WaitUntil([&] { return ran->load() == 2; }, 5s));
+    EXPECT_EQ(pool.LiveWorkerCount(), 1); // the waiting worker was woken, not a second one started
 }
 
 TEST(ThreadPool, StopEndsWaitingWorkersAtOnce)
 {
     WTThreadPool pool;
-    ASSERT_TRUE(pool.Start(3, 60000));
-    ASSERT_TRUE(pool.Post([] {})); // one worker pausing after its call, two waiting for one
-    ASSERT_TRUE(WaitUntil([&] { return pool.PendingCount() == 0; }));
-    EXPECT_EQ(pool.LiveWorkerCount(), 3);
-    pool.Stop(0);
+    for (const int pauseMs : {60000, 1}) { // a worker pausing after its call, then one waiting for a call
+        ASSERT_TRUE(pool.Start(1, pauseMs, 60000));
+        ASSERT_TRUE(pool.Post([] {}));
+        ASSERT_TRUE(WaitUntil([&] { return pool.PendingCount() == 0; }));
+        std::this_thread::sleep_for(20ms);
+        EXPECT_EQ(pool.LiveWorkerCount(), 1);
+        pool.Stop(0);
+        EXPECT_TRUE(WaitUntil([&] { return pool.LiveWorkerCount() == 0; }, 5s)) << pauseMs;
+    }
+}
+
+TEST(ThreadPool, IdleWorkersEndAndTheNextPostStartsOneAgain)
+{
+    WTThreadPool pool;
+    ASSERT_TRUE(pool.Start(2, 1, 50));
+    EXPECT_EQ(pool.LiveWorkerCount(), 0); // none before a call needs one
+    auto ran = std::make_shared<std::atomic<int>>(0);
+    ASSERT_TRUE(pool.Post([ran] { ++*ran; }));
+    ASSERT_TRUE(WaitUntil([&] { return ran->load() == 1; }));
     EXPECT_TRUE(WaitUntil([&] { return pool.LiveWorkerCount() == 0; }, 5s));
+    ASSERT_TRUE(pool.Post([ran] { ++*ran; }));
+    EXPECT_TRUE(WaitUntil([&] { return ran->load() == 2; }, 5s));
 }
 
 TEST(ThreadPool, WaitUntilIdleReturnsOnceTheLastCallHasFinished)
@@ -222,6 +241,7 @@ TEST(ThreadPool, StartAndPostRefuseWhatCouldNeverRun)
     EXPECT_FALSE(pool.Post([] {})); // not started: nobody would run it
     EXPECT_FALSE(pool.Start(0, 10));
     EXPECT_FALSE(pool.Start(5, -1));
+    EXPECT_FALSE(pool.Start(5, 10, -1));
     ASSERT_TRUE(pool.Start(2, 10));
     EXPECT_FALSE(pool.Start(2, 10)); // running already
     EXPECT_FALSE(pool.Post(std::function<void()>()));
