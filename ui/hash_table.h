@@ -28,7 +28,8 @@ public:
         if (buckets_.empty()) {
             buckets_.resize(initialCapacity_);
         }
-        while (!Place(Bucket{key, std::move(value), extra})) {
+        Bucket entry{key, std::move(value), extra};
+        while (!Place(entry)) {
             Grow();
         }
         ++count_;
@@ -63,7 +64,7 @@ public:
         for (std::size_t i = Next(at); buckets_[i].key != 0; i = Next(i)) {
             Bucket moved = std::move(buckets_[i]);
             buckets_[i] = Bucket{};
-            Place(std::move(moved));
+            Place(moved);
         }
         return true;
     }
@@ -116,7 +117,8 @@ private:
 
     std::size_t Next(std::size_t i) const { return i + 1 == buckets_.size() ? 0 : i + 1; }
 
-    bool Place(Bucket&& entry)
+    // Moves the entry into a free bucket; leaves it untouched when there is none.
+    bool Place(Bucket& entry)
     {
         std::size_t i = HomeIndex(entry.key);
         for (std::size_t step = 0; step < buckets_.size(); ++step, i = Next(i)) {
@@ -152,7 +154,7 @@ private:
         buckets_.resize(NextCapacity(old.size()));
         for (Bucket& b : old) {
             if (b.key != 0) {
-                Place(std::move(b));
+                Place(b);
             }
         }
     }

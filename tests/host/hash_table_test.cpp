@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 using Table = WTHashTable<int>;
@@ -84,6 +86,18 @@ TEST(HashTable, GrowsFrom997To2021BucketsAndKeepsEveryEntry)
         ASSERT_EQ(t.Get(k), k * 10) << k;
     }
     EXPECT_EQ(t.Count(), 998u);
+}
+
+TEST(HashTable, TheEntryThatMakesTheTableGrowKeepsItsValue)
+{
+    WTHashTable<std::string> t(2);
+    const std::string handler(64, 'h'); // long enough that a move leaves the source empty
+    ASSERT_TRUE(t.Set(1, "first"));
+    ASSERT_TRUE(t.Set(2, "second"));
+    ASSERT_TRUE(t.Set(3, handler));
+    EXPECT_GT(t.Capacity(), 2u);
+    EXPECT_EQ(t.Get(3), handler);
+    EXPECT_EQ(t.Get(1), "first");
 }
 
 TEST(HashTable, ClearEmptiesEverything)
