@@ -67,9 +67,11 @@ WTWindow::WTWindow() = default;
 
 WTWindow::~WTWindow()
 {
-    // A window outliving its object must not reach a dangling pointer.
+    // A window outliving its object must not reach a dangling pointer. The derived parts are
+    // gone by now, so only this class's resources are left to free.
     if (hwnd_) {
-        Detach();
+        WTWindow::ReleaseResources();
+        Unhook();
     }
 }
 
@@ -156,6 +158,11 @@ void WTWindow::Subclass()
 void WTWindow::Detach()
 {
     ReleaseResources();
+    Unhook();
+}
+
+void WTWindow::Unhook()
+{
     if (::IsWindow(hwnd_) && previousProc_) {
         ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc_));
     }

@@ -152,6 +152,7 @@ private:
 
     void Subclass();
     void Detach();
+    void Unhook();
     HWND CreateTopLevel(const CreateOptions& options, HWND owner);
     // The mouse button messages and WM_MOUSEMOVE: the framework's own reaction, then the handler.
     LRESULT DispatchMouse(UINT message, LPARAM lParam);
@@ -172,7 +173,6 @@ private:
     bool keepActiveLook_ = false;
     bool dragByBody_ = false;
     bool firstActivationDone_ = false;
-    int lastHotKeyId_ = 0;
     HWND hiddenOwner_ = nullptr;
 };
 
