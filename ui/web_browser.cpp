@@ -28,7 +28,7 @@ constexpr DISPID kNewWindow3 = 273;
 
 // A VARIANT that clears itself.
 struct Variant {
-    VARIANT v;
+    VARIANT v{};
     Variant() { ::VariantInit(&v); }
     ~Variant() { ::VariantClear(&v); }
     Variant(const Variant&) = delete;
@@ -121,6 +121,7 @@ DISPID MemberId(IDispatch* object, const wchar_t* name)
 #endif
 // The event sink the browser control calls. It reaches its browser object by a
 // plain pointer, cleared when that object goes away before the control lets go.
+// NOLINTNEXTLINE(cppcoreguidelines-virtual-class-destructor): only its own Release deletes it
 class BrowserEventSink final : public IDispatch {
 public:
     explicit BrowserEventSink(WTWebBrowser* owner)
@@ -198,7 +199,7 @@ WTWebBrowser::~WTWebBrowser()
 {
     static_cast<BrowserEventSink*>(sink_.Get())->Detach();
     // The window, if still there, detaches in the base destructor; the connection goes first.
-    ReleaseResources();
+    WTWebBrowser::ReleaseResources();
 }
 
 bool WTWebBrowser::Create(
