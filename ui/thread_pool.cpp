@@ -94,7 +94,7 @@ bool WTThreadPool::WaitUntilIdle(std::stop_token stop) const
     std::unique_lock<std::mutex> guard(s.lock);
     const std::uint64_t generation = s.generation;
     const auto ended = [&] { return !s.running || s.generation != generation; };
-    const bool woken = s.idle.wait(guard, stop, [&] { return ended() || (s.queue.empty() && s.busy == 0); });
+    const bool woken = s.idle.wait(guard, std::move(stop), [&] { return ended() || (s.queue.empty() && s.busy == 0); });
     return woken && !ended();
 }
 
