@@ -62,7 +62,7 @@ int RunSorvik()
     ui_thread::SetViolationLog(platform::ProgramDirectory() + "/thread-violations.log");
 #endif
     CreateApp();
-    std::atexit(ReleaseApp);
+    (void)std::atexit(ReleaseApp); // cannot fail: the C library guarantees 32 registrations
 
     // The pop-up hosts the browser control: OLE on the UI thread before any window.
     ::OleInitialize(nullptr);
