@@ -44,7 +44,7 @@ private:
     // MinGW declares the source of VariantCopy / VariantChangeType non-const; it is only read.
     VARIANT* Source() const { return const_cast<VARIANT*>(&value_); }
 
-    VARIANT value_;
+    VARIANT value_{};
 };
 
 // One reference to an automation object and the HRESULT of the last operation on it.
