@@ -65,7 +65,9 @@ void SignalDisconnection(Table& t, std::uintptr_t handle)
 std::string HandleText(std::uintptr_t handle)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "0x%lX", static_cast<unsigned long>(handle));
+    if (std::snprintf(text, sizeof text, "0x%lX", static_cast<unsigned long>(handle)) < 0) {
+        return {};
+    }
     return text;
 }
 
@@ -241,10 +243,15 @@ DWORD EnumConnections(ras::RASCONNA* connections, LPDWORD bufferSize, LPDWORD co
         return ras::kErrorInvalidSize;
     }
     const auto live = LiveConnections();
+    if (live.empty()) {
+        *bufferSize = 0;
+        *count = 0;
+        return 0;
+    }
     const DWORD needed = static_cast<DWORD>(live.size()) * ras::kRasConnSize;
     // Nothing is written when the records do not fit, and the count says so: a caller that
     // ignores the result then walks no records it does not have.
-    if (needed > 0 && (!connections || *bufferSize < needed)) {
+    if (!connections || *bufferSize < needed) {
         *bufferSize = needed;
         *count = 0;
         return ras::kErrorBufferTooSmall;

@@ -25,7 +25,9 @@ std::string Obfuscate(const std::string& text)
     std::string hex;
     for (size_t i = 0; i < text.size(); ++i) {
         char pair[3];
-        std::snprintf(pair, sizeof pair, "%02X", static_cast<unsigned char>(text[i]) ^ KeyByte(i));
+        if (std::snprintf(pair, sizeof pair, "%02X", static_cast<unsigned char>(text[i]) ^ KeyByte(i)) < 0) {
+            return {};
+        }
         hex += pair;
     }
     return hex;

@@ -14,16 +14,21 @@ namespace {
 std::string Address(const ras::RASIPADDR& a)
 {
     char text[16];
-    std::snprintf(text, sizeof text, "%u.%u.%u.%u", a.a, a.b, a.c, a.d);
+    if (std::snprintf(text, sizeof text, "%u.%u.%u.%u", a.a, a.b, a.c, a.d) < 0) {
+        return {};
+    }
     return text;
 }
 
 std::string GuidText(const GUID& g)
 {
     char text[40];
-    std::snprintf(text, sizeof text, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-        static_cast<unsigned long>(g.Data1), g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3],
-        g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
+    if (std::snprintf(text, sizeof text, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+            static_cast<unsigned long>(g.Data1), g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3],
+            g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7])
+        < 0) {
+        return {};
+    }
     return text;
 }
 

@@ -41,7 +41,9 @@ template <typename Body> DWORD NoThrow(Body body) noexcept
 inline std::string HexWord(DWORD value)
 {
     char text[16];
-    std::snprintf(text, sizeof text, "0x%lX", static_cast<unsigned long>(value));
+    if (std::snprintf(text, sizeof text, "0x%lX", static_cast<unsigned long>(value)) < 0) {
+        return {};
+    }
     return text;
 }
 
