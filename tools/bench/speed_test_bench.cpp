@@ -25,18 +25,22 @@ public:
         sockaddr_in a{};
         a.sin_family = AF_INET;
         a.sin_addr.s_addr = ::inet_addr("127.0.0.1");
-        ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof(a));
-        ::listen(s, SOMAXCONN);
         int len = sizeof(a);
-        ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+        if (::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof(a)) != 0 || ::listen(s, SOMAXCONN) != 0
+            || ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+            ::closesocket(s);
+            return 0;
+        }
         sockets_.push_back(s);
         return ::ntohs(a.sin_port);
     }
     int ClosedPort()
     {
         const int port = Open();
-        ::closesocket(sockets_.back());
-        sockets_.pop_back();
+        if (port != 0) {
+            ::closesocket(sockets_.back());
+            sockets_.pop_back();
+        }
         return port;
     }
     ~Listeners()
@@ -60,6 +64,10 @@ double RunOnce(int lines)
         a.lineList.clear();
         for (int i = 0; i < lines; ++i) {
             const int port = i < silent ? listeners.ClosedPort() : listeners.Open();
+            if (port == 0) {
+                std::printf("lines %3d: no loopback port to listen on\n", lines);
+                return -1;
+            }
             a.lineList.push_back(Line{"line", "127.0.0.1", std::to_string(port), "u", "p", "", ""});
         }
     }
@@ -79,7 +87,7 @@ double RunOnce(int lines)
     const double ideal = std::ceil(silent / static_cast<double>(kWorkers)) * kSilentLineSeconds;
     std::printf("lines %3d  silent %3d  wall %7.2f s  ideal %6.2f s  ratio %5.3f\n", lines, silent, wall, ideal,
         ideal > 0 ? wall / ideal : 0.0);
-    std::fflush(stdout);
+    (void)std::fflush(stdout); // a failed flush only delays the line
     return wall;
 }
 

@@ -39,13 +39,19 @@ double Seconds(LARGE_INTEGER from, LARGE_INTEGER to, LARGE_INTEGER frequency)
     return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
+// Reports a failure on stderr; there is nothing more to do if stderr itself is gone.
+int Fail(const std::string& text, int code)
+{
+    (void)std::fputs((text + "\n").c_str(), stderr);
+    return code;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
     if (argc != 3) {
-        std::fputs("usage: startup_probe TITLE PROGRAM\n", stderr);
-        return 2;
+        return Fail("usage: startup_probe TITLE PROGRAM", 2);
     }
     std::wstring program = argv[2];
     std::wstring directory = program.substr(0, program.find_last_of(L"\\/"));
@@ -59,8 +65,7 @@ int wmain(int argc, wchar_t** argv)
     ::QueryPerformanceCounter(&start);
     if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
             &startup, &process)) {
-        std::fprintf(stderr, "startup_probe: CreateProcess failed (%lu)\n", ::GetLastError());
-        return 1;
+        return Fail("startup_probe: CreateProcess failed (" + std::to_string(::GetLastError()) + ")", 1);
     }
     Search search{process.dwProcessId, argv[1], false};
     LARGE_INTEGER now = start;
@@ -75,8 +80,7 @@ int wmain(int argc, wchar_t** argv)
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
     if (!search.found) {
-        std::fputs("startup_probe: no visible window with that title\n", stderr);
-        return 1;
+        return Fail("startup_probe: no visible window with that title", 1);
     }
     std::printf("%.4f\n", Seconds(start, now, frequency));
     return 0;
