@@ -121,7 +121,9 @@ for layer in "${layers[@]}"; do
         # Counters add up across runs: start from zero.
         find build/coverage -name '*.gcda' -delete
         run_ctest coverage-host build/coverage/host -j "$jobs"
-        run_ctest coverage-win build/coverage/win
+        # An instrumented exe carries the absolute paths of its counters: two build folders
+        # cannot give the same bytes, so the reproducibility test is the win layer's alone.
+        PYTEST_ADDOPTS="-k 'not test_two_package_runs_give_the_same_bytes'" run_ctest coverage-win build/coverage/win
         bash tools/wine_bench.sh kill
         python3 tools/coverage_report.py build/coverage build/coverage/host build/coverage/win ||
           failed_layers+=("coverage(report)")
