@@ -28,8 +28,11 @@ void WriteDump(EXCEPTION_POINTERS* exception)
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
     char path[sizeof(programDirectory) + 40] = {};
-    std::snprintf(path, sizeof(path), "%s/Sorvik-%04u%02u%02u-%02u%02u%02u.dmp", programDirectory, now.wYear,
-        now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+    const int length = std::snprintf(path, sizeof(path), "%s/Sorvik-%04u%02u%02u-%02u%02u%02u.dmp", programDirectory,
+        now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+    if (length < 0 || length >= static_cast<int>(sizeof(path))) {
+        return;
+    }
     HANDLE file = ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return;
