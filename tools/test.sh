@@ -4,12 +4,12 @@
 #   host      native unit tests of the Windows-free logic (+ the demo service's tests)
 #   asan      the same under AddressSanitizer + UndefinedBehaviorSanitizer
 #   fuzz      every libFuzzer target for a short, bounded time (clang)
+#   tidy      clang-tidy (.clang-tidy's checks) over the program and tools, Windows code as MinGW
 #   win       Windows tests under Wine, and the end-to-end tests of the real Sorvik.exe
 # Layers run only when named:
-#   tidy      clang-tidy (.clang-tidy's checks) over the program and tools, Windows code as MinGW
 #   coverage  host, Windows and end-to-end tests built with coverage counters; prints the
 #             table per folder and writes the HTML report to build/coverage/index.html
-# Usage: tools/test.sh [format] [host] [asan] [fuzz] [win] [tidy] [coverage]   (default: format host asan fuzz win)
+# Usage: tools/test.sh [format] [tidy] [host] [asan] [fuzz] [win] [coverage]   (default: all but coverage)
 set -uo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo"
@@ -17,7 +17,7 @@ cd "$repo"
 bash tools/setup.sh || { echo "test: setup failed" >&2; exit 1; }
 
 layers=("$@")
-[ ${#layers[@]} -gt 0 ] || layers=(format host asan fuzz win)
+[ ${#layers[@]} -gt 0 ] || layers=(format tidy host asan fuzz win)
 jobs="$(nproc)"
 total_pass=0
 total_fail=0
