@@ -18,6 +18,15 @@ def hellos(service):
     return [r["query"] for r in service.requests("/jsq/line/hello.php")]
 
 
+def one_click_ready(config):
+    """On loopback any line can measure fastest, and one-click dials the fastest: the line that
+    refuses every login is made silent, so a test that needs a connection never picks it."""
+    for line in config["lines"]:
+        if line.get("reject_login"):
+            line["answers"] = False
+    return config
+
+
 def start_measured(sorvik, desktop, demo):
     """Starts the program and waits until every line of the demo has its latency."""
     sorvik.start()
@@ -33,6 +42,7 @@ def read_gbk(path):
 
 
 def test_one_click_connects_to_the_fastest_line_and_stop_reports_the_hang_up(sorvik, desktop, demo):
+    demo.configure(one_click_ready(demo.demo_config()))
     window = start_measured(sorvik, desktop, demo)
     rows = desktop.list_rows()
     fastest = min((int(r["text2"]), r["row"]) for r in rows if r["text2"].isdigit())[1]
@@ -60,7 +70,7 @@ def test_the_connecting_panel_stays_while_the_line_is_slow_to_log_in(sorvik, des
     config = demo.demo_config()
     for line in config["lines"]:
         line["login_delay"] = delay
-    demo.configure(config)
+    demo.configure(one_click_ready(config))
     window = start_measured(sorvik, desktop, demo)
     desktop.screenshot(SHOTS / "start.png")
     log = sorvik.root / "log.log"
@@ -157,6 +167,7 @@ def test_a_demanded_new_version_shows_its_panel_and_a_hostile_download_address_o
 
 
 def test_a_dropped_connection_shows_the_failure(sorvik, desktop, demo):
+    demo.configure(one_click_ready(demo.demo_config()))
     window = start_measured(sorvik, desktop, demo)
     desktop.click_client(window, *ONE_CLICK)
     assert wait_until(lambda: any("&" not in q for q in hellos(demo)), 20)

@@ -4,7 +4,7 @@ import time
 import pytest
 
 from conftest import MAIN_TITLE, Desktop, wait_until
-from test_accelerate import DISCONNECT, ONE_CLICK, hellos, start_measured
+from test_accelerate import DISCONNECT, ONE_CLICK, hellos, one_click_ready, start_measured
 
 ASK_EXIT = "是否退出Sorvik加速器？"
 ASK_DISCONNECT = "是否断开加速连接并退出Sorvik加速器？"
@@ -55,6 +55,7 @@ def test_cancel_keeps_running_and_the_next_close_asks_again(sorvik, small_deskto
 
 
 def test_confirming_while_connected_hangs_up_and_reports_before_the_exit_notice(sorvik, desktop, demo):
+    demo.configure(one_click_ready(demo.demo_config()))
     window = start_measured(sorvik, desktop, demo)
     desktop.click_client(window, *ONE_CLICK)
     assert wait_until(lambda: any(q.startswith("?ip=") and "&" not in q for q in hellos(demo)), 20)
