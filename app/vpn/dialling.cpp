@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <optional>
 
 #include "app/shell/app.h"
@@ -10,6 +11,7 @@
 #include "app/vpn/ras_state_text.h"
 #include "app/shell/messages.h"
 #include "app/vpn/vpn_session.h"
+#include "platform/out_of_memory.h"
 
 namespace {
 
@@ -130,6 +132,8 @@ void WINAPI OnRasDialEvent(UINT /*message*/, ras::RASCONNSTATE state, DWORD erro
     // Called by RAS: nothing may escape back into it.
     try {
         HandleDialEvent(state, error);
+    } catch (const std::bad_alloc&) {
+        platform::OutOfMemory();
     } catch (...) {
     }
 }
