@@ -6,20 +6,13 @@
 
 #include <cstdio>
 
-#include "ui/atl_host.h"
-#include "ui/gdiplus_session.h"
+#include "tests/win/framework_setup.h"
 #include "ui/thread_check.h"
-#include "ui/window.h"
 
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    WTWindow::SetModuleInstance(::GetModuleHandleW(nullptr));
-    WTWindow::ResetControlIds(500);
-    AtlHostInit();
-    StartGdiplus();
-    WSADATA wsa;
-    ::WSAStartup(0x0002, &wsa);
+    PrepareFrameworkLikeStartUp();
     const int result = RUN_ALL_TESTS();
     // A window, element or menu changed from a thread not its own fails the run.
     if (const int violations = ui_thread::TakeViolations()) {

@@ -29,10 +29,8 @@
 #include "platform/files.h"
 #include "platform/ras_api.h"
 #include "platform/thread.h"
+#include "tests/win/framework_setup.h"
 #include "tests/win/service_control.h"
-#include "ui/atl_host.h"
-#include "ui/gdiplus_session.h"
-#include "ui/window.h"
 
 namespace {
 
@@ -381,12 +379,7 @@ int main(int argc, char** argv)
     const int cycles = CountArgument(argc, argv, 1, 1000);
     const int exits = CountArgument(argc, argv, 2, 100);
     ::OleInitialize(nullptr);
-    WTWindow::SetModuleInstance(::GetModuleHandleW(nullptr));
-    WTWindow::ResetControlIds(500);
-    AtlHostInit();
-    StartGdiplus();
-    WSADATA wsa;
-    ::WSAStartup(0x0002, &wsa);
+    PrepareFrameworkLikeStartUp();
     int result = cycles > 0 ? RunSoak(cycles) : 0;
     if (result == 0 && exits > 0) {
         result = RunExits(exits);
