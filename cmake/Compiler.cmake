@@ -16,6 +16,9 @@ else()
     # Reproducible release: no link time in the PE header, so the same commit links the
     # same exe bytes at any time.
     target_link_options(sorvik_flags INTERFACE -Wl,--no-insert-timestamp)
+    # Sections at page offsets in the file: Wine can then map the code from the file, shared
+    # and clean, instead of copying it into the process's own memory (Windows maps either way).
+    target_link_options(sorvik_flags INTERFACE -Wl,--file-alignment,4096)
   endif()
   if(SORVIK_COVERAGE)
     # Each object's counters go beside it when a program exits; under Wine too, as Wine

@@ -4,7 +4,7 @@
 
 #include "ui/drawing.h"
 
-bool WTMemoryCanvas::Create(int width, int height)
+bool WTMemoryCanvas::Create(int width, int height, bool opaque)
 {
     Release();
     if (width <= 0 || height <= 0) {
@@ -19,7 +19,8 @@ bool WTMemoryCanvas::Create(int width, int height)
     info.bmiHeader.biWidth = width;
     info.bmiHeader.biHeight = height;
     info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    const int bytesPerPixel = opaque ? 3 : 4;
+    info.bmiHeader.biBitCount = static_cast<WORD>(bytesPerPixel * 8);
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     platform::UniqueBitmap bitmap(::CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
@@ -40,6 +41,8 @@ bool WTMemoryCanvas::Create(int width, int height)
     bits_ = bits;
     width_ = width;
     height_ = height;
+    bytesPerPixel_ = bytesPerPixel;
+    stride_ = (static_cast<std::size_t>(width) * bytesPerPixel + 3) / 4 * 4;
     return true;
 }
 
@@ -55,6 +58,7 @@ void WTMemoryCanvas::Release()
     bits_ = nullptr;
     width_ = 0;
     height_ = 0;
+    stride_ = 0;
 }
 
 void WTMemoryCanvas::Clear()
@@ -66,7 +70,7 @@ void WTMemoryCanvas::Clear()
         graphics_->Flush(Gdiplus::FlushIntentionSync);
     }
     ::GdiFlush();
-    std::memset(bits_, 0, static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 4);
+    std::memset(bits_, 0, stride_ * static_cast<std::size_t>(height_));
 }
 
 std::uint32_t WTMemoryCanvas::Pixel(int x, int y) const
@@ -78,6 +82,9 @@ std::uint32_t WTMemoryCanvas::Pixel(int x, int y) const
         graphics_->Flush(Gdiplus::FlushIntentionSync);
     }
     ::GdiFlush();
-    const auto* row = static_cast<const std::uint32_t*>(bits_) + static_cast<std::size_t>(height_ - 1 - y) * width_;
-    return row[x];
+    const auto* pixel = static_cast<const unsigned char*>(bits_) + static_cast<std::size_t>(height_ - 1 - y) * stride_
+        + static_cast<std::size_t>(x) * bytesPerPixel_;
+    const std::uint32_t alpha = bytesPerPixel_ == 4 ? pixel[3] : 0;
+    return alpha << 24 | static_cast<std::uint32_t>(pixel[2]) << 16 | static_cast<std::uint32_t>(pixel[1]) << 8
+        | pixel[0];
 }

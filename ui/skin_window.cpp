@@ -58,7 +58,6 @@ void WTSkinWindow::Detach()
     ownHost_.reset();
     hwnd_ = nullptr;
     backBuffer_.Release();
-    offscreen_.Release();
 }
 
 void WTSkinWindow::BackgroundChanged()
@@ -170,6 +169,10 @@ LRESULT WTSkinWindow::MessageHook(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         }
         return 0;
     }
+    if (message == WM_SHOWWINDOW && wParam == FALSE) {
+        // Hidden, in the tray say, perhaps for hours: the next paint draws the background again.
+        backBuffer_.Release();
+    }
     // The element event codes are the elements' own; the same numbers sent to the window are no clicks.
     const bool elementEvent
         = message == WTElement::kClick || message == WTElement::kMouseEnter || message == WTElement::kMouseLeave;
@@ -225,7 +228,7 @@ void WTSkinWindow::DrawBackground()
         return;
     }
     if (backBuffer_.Width() != size.cx || backBuffer_.Height() != size.cy) {
-        if (!backBuffer_.Create(size.cx, size.cy)) {
+        if (!backBuffer_.Create(size.cx, size.cy, true)) {
             return;
         }
     } else {
@@ -257,15 +260,21 @@ void WTSkinWindow::Paint(HDC dc, const RECT& update)
         || backBuffer_.Height() != size.cy) {
         DrawBackground();
     }
-    if (!backBuffer_.IsCreated()) {
+    RECT area{};
+    const RECT whole{0, 0, size.cx, size.cy};
+    if (!backBuffer_.IsCreated() || !::IntersectRect(&area, &update, &whole)) {
         return;
     }
-    if (offscreen_.Width() != size.cx || offscreen_.Height() != size.cy) {
-        if (!offscreen_.Create(size.cx, size.cy)) {
-            return;
-        }
+    // Composed for this paint only, and only as large as what is repainted: a window that
+    // waits holds no second picture of itself, and a hover repaints a button's worth.
+    WTMemoryCanvas canvas;
+    if (!canvas.Create(area.right - area.left, area.bottom - area.top)) {
+        return;
     }
-    ::BitBlt(offscreen_.Dc(), 0, 0, size.cx, size.cy, backBuffer_.Dc(), 0, 0, SRCCOPY);
+    // Elements draw at their client positions; the origin puts the area's corner at the canvas's.
+    ::SetViewportOrgEx(canvas.Dc(), -area.left, -area.top, nullptr);
+    ::BitBlt(canvas.Dc(), area.left, area.top, area.right - area.left, area.bottom - area.top, backBuffer_.Dc(),
+        area.left, area.top, SRCCOPY);
     // Last to first, so the element added first ends up on top.
     for (std::size_t i = elements_.size(); i-- > 0;) {
         const Entry entry = elements_[i];
@@ -273,12 +282,8 @@ void WTSkinWindow::Paint(HDC dc, const RECT& update)
             elements_.erase(elements_.begin() + static_cast<std::ptrdiff_t>(i));
             continue;
         }
-        entry.element->Message(WTElement::kPaint, reinterpret_cast<WPARAM>(offscreen_.Dc()), 0);
+        entry.element->Message(WTElement::kPaint, reinterpret_cast<WPARAM>(canvas.Dc()), 0);
     }
     ::GdiFlush();
-    RECT area{};
-    const RECT whole{0, 0, size.cx, size.cy};
-    if (::IntersectRect(&area, &update, &whole)) {
-        WTAlphaBlend(dc, area, offscreen_.Dc(), area, 255, false);
-    }
+    WTAlphaBlend(dc, area, canvas.Dc(), area, 255, false);
 }

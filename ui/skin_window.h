@@ -54,6 +54,8 @@ public:
     // Redraws the background into the back buffer at the client size. Paint calls it when a
     // background property has changed since, so a series of changes is drawn once.
     void DrawBackground();
+    // Whether the drawn background is held; it is let go while the window is hidden.
+    bool HoldsBackground() const { return backBuffer_.IsCreated(); }
 
 private:
     struct Entry {
@@ -82,5 +84,4 @@ private:
     bool rearmHover_ = false;
     bool capture_ = false;
     WTMemoryCanvas backBuffer_;
-    WTMemoryCanvas offscreen_;
 };

@@ -144,6 +144,51 @@ TEST(SkinPaint, OnlyTheUpdateRectangleIsCopied)
     EXPECT_TRUE(Near(canvas.Pixel(10, 60), Rgb{0, 0, 0}, 0));
 }
 
+TEST(SkinPaint, APartialUpdateDrawsElementsWhereAWholePaintDoes)
+{
+    BareWindow window(200, 100);
+    WTSkinWindow skin;
+    ASSERT_TRUE(skin.Attach(window.Handle()));
+    skin.BackgroundColor(0xFFFFFFFF);
+    WTTextLabel label;
+    skin.AddElement(OpaqueLabel(label, 40, 40, 80, 30, 0xFF0000FF));
+    label.TextColor(0xFFFFFF00, false);
+    label.Text("WWWW", false);
+    WTMemoryCanvas whole;
+    PaintWhole(skin, whole);
+    WTMemoryCanvas part;
+    ASSERT_TRUE(part.Create(200, 100));
+    const RECT area{50, 45, 130, 65};
+    skin.Paint(part.Dc(), area);
+    int differing = 0;
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            differing += part.Pixel(x, y) != whole.Pixel(x, y) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_TRUE(Near(part.Pixel(119, 50), Rgb{0, 0, 255}));
+    EXPECT_TRUE(Near(part.Pixel(125, 50), Rgb{255, 255, 255}));
+    EXPECT_TRUE(Near(part.Pixel(45, 50), Rgb{0, 0, 0}, 0)); // outside the update: not touched
+}
+
+TEST(SkinPaint, AHiddenWindowLetsGoOfItsBackgroundAndDrawsItWholeWhenShown)
+{
+    BareWindow window(200, 100);
+    WTSkinWindow skin;
+    ASSERT_TRUE(skin.Attach(window.Handle()));
+    skin.BackgroundColor(0xFF00FF00);
+    ::ShowWindow(window.Handle(), SW_SHOWNOACTIVATE);
+    WTMemoryCanvas canvas;
+    PaintWhole(skin, canvas);
+    EXPECT_TRUE(skin.HoldsBackground());
+    ::ShowWindow(window.Handle(), SW_HIDE);
+    EXPECT_FALSE(skin.HoldsBackground());
+    ::ShowWindow(window.Handle(), SW_SHOWNOACTIVATE);
+    PaintWhole(skin, canvas);
+    EXPECT_TRUE(Near(canvas.Pixel(100, 60), Rgb{0, 255, 0}));
+}
+
 TEST(SkinPaint, ElementAddedFirstIsDrawnOnTop)
 {
     BareWindow window(200, 100);

@@ -20,6 +20,9 @@
 # The pointer rests on the desktop, off both windows, in every span.
 # SORVIK_BENCH_HOVER=1 adds a state with the pointer resting over each window (bare: tracking leave).
 # SORVIK_BENCH_THREADS=1 also prints each thread's switches and CPU ticks.
+# SORVIK_BENCH_SMAPS=1 also prints where Sorvik's RssAnon lies (/proc/PID/smaps): the largest
+#   mappings, named by file where they have one. Under Wine 8 each thread, an idle one too, holds
+#   about 1 MB, and the stack of the thread that ended last stays until another thread ends.
 # Other work on the machine (builds, tests) shows in every figure: read Sorvik's beside the bare
 # window's of the same run.
 set -euo pipefail
@@ -39,15 +42,17 @@ one_click=(400 282)
 minimise=(738 34)
 
 out="$repo/build/bench"
-bin="$repo/build/win/bin"
 mkdir -p "$out"
 
 echo "bench: building" >&2
 bash tools/setup.sh >/dev/null
-cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-  -DSORVIK_SERVICE_HOST=127.0.0.1:$port -DSORVIK_WEBSITE_URL=http://127.0.0.1:$port \
+# The production build (no test-build checks), in its own folder so it never swaps flags with the tests'.
+build="$out/win"
+bin="$build/bin"
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+  -DSORVIK_TEST_BUILD=OFF -DSORVIK_SERVICE_HOST=127.0.0.1:$port -DSORVIK_WEBSITE_URL=http://127.0.0.1:$port \
   -DSORVIK_FORUM_URL=http://127.0.0.1:$port >"$out/configure.log"
-cmake --build build/win -j2 --target Sorvik sorvik_ras_standin wininfo bare_window startup_probe \
+cmake --build "$build" -j2 --target Sorvik sorvik_ras_standin wininfo bare_window startup_probe \
   >"$out/build.log" || { cat "$out/build.log"; exit 1; }
 
 SORVIK_BENCH_LIB=1 source tools/wine_bench.sh
@@ -59,6 +64,8 @@ mkdir -p "$app_dir"
 cp "$bin/Sorvik.exe" "$bin/rasapi32.dll" "$app_dir/"
 cp -r "$bin/theme" "$app_dir/"
 cp "$bin/bare_window.exe" "$out/"
+# Stripped, as tools/package.sh ships it: Wine loads a PE's debug sections into memory.
+i686-w64-mingw32-strip "$app_dir/Sorvik.exe" "$out/bare_window.exe"
 
 service_pid=""
 cleanup() {
@@ -150,6 +157,23 @@ wineserver_pid() {
 
 cpu_ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{print $12 + $13}'; }
 rss_anon_kb() { awk '/^RssAnon/ {print $2}' "/proc/$1/status"; }
+anon_mappings() { # pid: the 15 mappings holding the most anonymous memory, and the threads
+  python3 - "$1" <<'EOF'
+import collections, glob, re, sys
+pid, held, current = sys.argv[1], collections.Counter(), None
+for line in open(f"/proc/{pid}/smaps"):
+    if re.match(r"[0-9a-f]+-[0-9a-f]+ ", line):
+        f = line.split()
+        current = f"{f[0]} {f[5] if len(f) > 5 else ''}"
+    elif line.startswith("Anonymous:"):
+        held[current] += int(line.split()[1])
+print("bench: Sorvik's anonymous memory by mapping (kB):")
+for mapping, kb in held.most_common(15):
+    print(f"  {kb:6d}  {mapping}")
+threads = collections.Counter(open(t + "/comm").read().strip() for t in glob.glob(f"/proc/{pid}/task/*"))
+print("bench: threads:", ", ".join(f"{n} x{c}" for n, c in sorted(threads.items())))
+EOF
+}
 thread_table() { # pid: "tid comm switches ticks" per live thread
   local t
   for t in /proc/"$1"/task/*; do
@@ -207,6 +231,7 @@ idle() {
   wait_for 90 all_lines_measured "$lines" || { echo "bench: the speed test did not end" >&2; exit 1; }
   sleep 3 # the last probes' workers end after a second without calls
   echo "memory sorvik $(rss_anon_kb "$pid")" >>"$samples"
+  [ -z "${SORVIK_BENCH_SMAPS:-}" ] || anon_mappings "$pid" >&2
   echo "bench: speed test done; waiting for the notice pop-up to come and go" >&2
   wait_for 60 popup_on_screen || echo "bench: no notice pop-up" >&2
   wait_for 200 popup_gone || echo "bench: the pop-up is still on screen" >&2
