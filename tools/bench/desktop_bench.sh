@@ -11,8 +11,8 @@
 #   CPU time   utime + stime of /proc/PID/stat (every thread, ended ones too), before and after the span
 #   switches   voluntary_ctxt_switches of each /proc/PID/task/*/status, before and after, summed over
 #              threads (one born in the span counts whole; one that ends in it is lost: idle, none should)
-#   memory     RssAnon of /proc/PID/status: Sorvik's 3 s after the speed test is done, the bare
-#              window's 3 s after it is shown
+#   memory     RssAnon of /proc/PID/status: Sorvik's 3 s after the speed test is done (and again
+#              once the pop-up has gone and once in the tray), the bare window's 3 s after it is shown
 #   wineserver its CPU time over the same span; it serves every program of the prefix, and Sorvik
 #              still runs (idle) during the bare window's spans
 #   start-up   startup_probe.exe, inside Wine: CreateProcess to the first visible top-level window
@@ -262,6 +262,7 @@ idle() {
   wait_for 20 window_hidden "$main_title" || { echo "bench: the window did not go to the tray" >&2; exit 1; }
   park_pointer
   sleep 3
+  echo "memory sorvik-tray $(rss_anon_kb "$pid")" >>"$samples"
   sample "$pid" "sorvik-tray"
   run_bare hidden tray
 
@@ -289,7 +290,7 @@ for state in ("window", "hover", "connected", "tray"):
     print(f"{state:<11}{cpu:>30}{sw:>28}{ws:>22}")
 s, b = memory["sorvik"], memory["bare"]
 print(f"memory (RssAnon): Sorvik {s:.1f} MB | bare window {b:.1f} MB | +{s - b:.1f} MB, {ratio(s, b)}"
-      f"   (Sorvik once the pop-up has gone: {memory['sorvik-idle']:.1f} MB)")
+      f"   (Sorvik once the pop-up has gone: {memory['sorvik-idle']:.1f} MB; in the tray: {memory['sorvik-tray']:.1f} MB)")
 EOF
 }
 
