@@ -85,16 +85,6 @@ std::string DialLine(int lineIndex, VpnSession& session)
     return {};
 }
 
-// Shows the failure while the session is still the user's, then ends it.
-void Fail(VpnSession& session, UINT message, const std::string& text)
-{
-    AppendLog(text);
-    if (IsCurrent(session)) {
-        ReportDialOutcome(message, text, session.handle);
-    }
-    EndSession(session);
-}
-
 } // namespace
 
 std::string PhonebookPath() { return platform::ProgramDirectory() + "/vpn.dat"; }
@@ -134,7 +124,7 @@ void ConnectLine(int lineIndex, const std::shared_ptr<VpnSession>& session)
     }
     // Outside the lock: the UI thread handling the message may need listLock itself.
     if (!failure.empty()) {
-        Fail(s, msg::MsgVpnDialFailed, failure);
+        FailSession(s, msg::MsgVpnDialFailed, failure);
         return;
     }
     switch (AwaitDialOutcome(s, kDialBoundMs)) {
@@ -150,7 +140,7 @@ void ConnectLine(int lineIndex, const std::shared_ptr<VpnSession>& session)
         EndSession(s); // the notifier has shown it; the handle is released
         break;
     case DialOutcome::TimedOut:
-        Fail(s, msg::MsgVpnDisconnected, kDialTimeoutText);
+        FailSession(s, msg::MsgVpnDisconnected, kDialTimeoutText);
         break;
     case DialOutcome::Ended:
         break;

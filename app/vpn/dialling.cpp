@@ -159,3 +159,12 @@ void ReportDialOutcome(UINT message, const std::string& statusText, ras::HRASCON
     }
     ::SendMessageW(a.notifyLabel.Handle(), message, 0, reinterpret_cast<LPARAM>(handle));
 }
+
+void FailSession(VpnSession& session, UINT message, const std::string& text)
+{
+    AppendLog(text);
+    if (IsCurrent(session)) {
+        ReportDialOutcome(message, text, session.handle);
+    }
+    EndSession(session);
+}

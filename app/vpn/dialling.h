@@ -50,3 +50,6 @@ std::string RasStateText(int state, DWORD error);
 // Stores the text in LastStatusText and sends the message to notifyLabel (waits for the UI thread).
 // lParam names the connection it is about (0: CurrentConnection).
 void ReportDialOutcome(UINT message, const std::string& statusText, ras::HRASCONN handle = nullptr);
+
+// Logs the failure, reports it while the session is still the user's, then ends the session.
+void FailSession(VpnSession& session, UINT message, const std::string& text);

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "app/shell/app.h"
-#include "app/vpn/connection_log.h"
 #include "app/vpn/dialling.h"
 #include "app/vpn/hello_url.h"
 #include "app/vpn/http_request.h"
@@ -41,12 +40,7 @@ void ReportDrop(VpnSession& session, ras::HRASCONN handle)
     ras::RASCONNSTATUSA status{};
     status.dwSize = ras::kRasConnStatusSize;
     const DWORD error = RasGetConnectStatusA(handle, &status) == 0 ? status.dwError : 0;
-    const std::string text = RasStateText(ras::RASCS_Disconnected, error);
-    AppendLog(text);
-    if (IsCurrent(session)) {
-        ReportDialOutcome(msg::MsgVpnDisconnected, text, handle);
-    }
-    EndSession(session);
+    FailSession(session, msg::MsgVpnDisconnected, RasStateText(ras::RASCS_Disconnected, error));
 }
 
 } // namespace

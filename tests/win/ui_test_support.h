@@ -30,6 +30,25 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000)
     }
 }
 
+// Like PumpUntil, but looks at done() every few milliseconds too, for what other threads make true
+// without a message. The waits are alertable: RAS notifies a dial on the thread that started it.
+inline bool PollUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start >= timeoutMs) {
+            return false;
+        }
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, 5, QS_ALLINPUT, MWMO_ALERTABLE);
+    }
+    return true;
+}
+
 // Runs the message loop for the given time.
 inline void PumpFor(DWORD ms)
 {

@@ -346,7 +346,7 @@ TEST_F(VpnDial, TheDiallingThreadLivesUntilTheOutcome)
         "probe_port": 18701, "user": "hd01", "password": "hd01pass", "load": "x", "login_delay": 2}]})"));
     SetLines({vpntest::AcceptingLine()});
     platform::UniqueHandle thread = platform::StartThread([] { ConnectLine(1); });
-    ASSERT_TRUE(vpntest::PumpUntil([] { return FileText(LogPath()).find("开始认证") != std::string::npos; }, 10000));
+    ASSERT_TRUE(uitest::PollUntil([] { return FileText(LogPath()).find("开始认证") != std::string::npos; }, 10000));
     EXPECT_EQ(::WaitForSingleObject(thread.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
     ASSERT_TRUE(WaitForOutcome());
     EXPECT_EQ(Messages(), std::vector<UINT>{msg::MsgVpnConnected});
@@ -363,7 +363,7 @@ TEST_F(VpnDial, AConnectionThatComesUpAfterTheStopIsHungUpWithoutAHello)
         }
     };
     ASSERT_TRUE(Connect(1));
-    ASSERT_TRUE(vpntest::PumpUntil([] { return platform::LiveThreadCount() == 0; }, 10000));
+    ASSERT_TRUE(uitest::PollUntil([] { return platform::LiveThreadCount() == 0; }, 10000));
     EXPECT_TRUE(vpntest::LiveConnections().empty());
     EXPECT_EQ(app().CurrentConnection.load(), nullptr);
     for (const std::string& line : service_control::HttpRequestLines()) {
@@ -429,7 +429,7 @@ protected:
             const ras::HRASCONN handle = DialDirectly(phonebook, entry);
             (i < own ? own_ : other_) = handle;
         }
-        return vpntest::PumpUntil([&] { return connectedDials.load() == own + 1; }, 20000);
+        return uitest::PollUntil([&] { return connectedDials.load() == own + 1; }, 20000);
     }
 
     static constexpr const char* kOther = "其他连接";

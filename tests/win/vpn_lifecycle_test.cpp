@@ -17,13 +17,13 @@ protected:
     void SetUp() override
     {
         MainWindowFixture::SetUp();
-        ASSERT_TRUE(PumpUntil(SpeedTestDone, 20000));
+        ASSERT_TRUE(uitest::PollUntil(SpeedTestDone, 20000));
     }
 
     void TearDown() override
     {
         HangUp();
-        PumpUntil([] { return platform::LiveThreadCount() == 0; }, 15000);
+        uitest::PollUntil([] { return platform::LiveThreadCount() == 0; }, 15000);
         MainWindowFixture::TearDown();
         EXPECT_EQ(ledger::Take(), std::vector<std::string>{}) << "RAS misused";
     }
@@ -34,18 +34,18 @@ protected:
 TEST_F(VpnLifecycle, ADropAfterConnectedShowsTheFailureWithTheSystemsText)
 {
     AccelerateLine(1);
-    ASSERT_TRUE(PumpUntil(Connected, 15000));
-    ASSERT_TRUE(PumpUntil([] { return RunningReportStreams() == 1; }, 5000));
+    ASSERT_TRUE(uitest::PollUntil(Connected, 15000));
+    ASSERT_TRUE(uitest::PollUntil([] { return RunningReportStreams() == 1; }, 5000));
     std::string address;
     {
         std::lock_guard<platform::CriticalSection> lock(app().listLock);
         address = app().lineList.at(0).address;
     }
     ASSERT_EQ(service_control::Exchange("POST", "/_control/drop?address=" + address).status, 200);
-    ASSERT_TRUE(PumpUntil([] { return app().backButton.Visible(); }, 10000));
+    ASSERT_TRUE(uitest::PollUntil([] { return app().backButton.Visible(); }, 10000));
     EXPECT_EQ(app().resultText.Text(), vpntest::SystemErrorText(ras::kErrorRemoteDisconnection));
     EXPECT_FALSE(app().disconnectButton.Visible());
-    EXPECT_TRUE(PumpUntil([] { return RunningReportStreams() == 0; }, 5000)) << "the keep-alive ends";
+    EXPECT_TRUE(uitest::PollUntil([] { return RunningReportStreams() == 0; }, 5000)) << "the keep-alive ends";
     EXPECT_EQ(app().CurrentConnection.load(), nullptr);
 }
 

@@ -100,7 +100,7 @@ protected:
     // The report threads have all ended.
     static bool WaitForWorkers()
     {
-        return vpntest::PumpUntil([] { return platform::LiveThreadCount() == 0; }, 15000);
+        return uitest::PollUntil([] { return platform::LiveThreadCount() == 0; }, 15000);
     }
 };
 
@@ -154,7 +154,7 @@ TEST_F(VpnReports, HangingUpALiveConnectionReportsItOnceAndEndsItsStream)
     ASSERT_TRUE(Connect(2));
     ASSERT_EQ(Messages(), std::vector<UINT>{msg::MsgVpnConnected});
     ASSERT_EQ(vpntest::LiveConnections().size(), 1u);
-    ASSERT_TRUE(vpntest::PumpUntil([] { return HelloQueries().size() == 1; }, 10000));
+    ASSERT_TRUE(uitest::PollUntil([] { return HelloQueries().size() == 1; }, 10000));
 
     HangUp();
     EXPECT_EQ(app().CurrentConnection.load(), nullptr);
@@ -191,12 +191,12 @@ TEST_F(VpnReports, HangUpWithoutAConnectionDoesNothing)
 TEST_F(VpnReports, AReconnectRemovesTheReplacedConnectionAndLeavesOneStream)
 {
     ASSERT_TRUE(Connect(2));
-    ASSERT_TRUE(vpntest::PumpUntil([] { return HelloQueries().size() == 1; }, 10000));
+    ASSERT_TRUE(uitest::PollUntil([] { return HelloQueries().size() == 1; }, 10000));
     ASSERT_TRUE(Connect(3));
     ASSERT_EQ(Messages(), std::vector<UINT>{msg::MsgVpnConnected});
-    ASSERT_TRUE(vpntest::PumpUntil([] { return HelloQueries().size() == 3; }, 10000));
+    ASSERT_TRUE(uitest::PollUntil([] { return HelloQueries().size() == 3; }, 10000));
     EXPECT_EQ(HelloQueries(), (std::vector<std::string>{kFirst, kRemove, "?ip=127.0.0.12"}));
-    EXPECT_TRUE(vpntest::PumpUntil([] { return RunningReportStreams() == 1; }, 5000));
+    EXPECT_TRUE(uitest::PollUntil([] { return RunningReportStreams() == 1; }, 5000));
     EXPECT_EQ(platform::LiveThreadCount(), 1);
 }
 
@@ -204,7 +204,7 @@ TEST_F(VpnReports, ADropShowsTheSystemTextHangsUpAndEndsTheStreamWithoutReport)
 {
     ASSERT_TRUE(Connect(2));
     const ras::HRASCONN handle = app().CurrentConnection.load();
-    ASSERT_TRUE(vpntest::PumpUntil([] { return HelloQueries().size() == 1; }, 10000));
+    ASSERT_TRUE(uitest::PollUntil([] { return HelloQueries().size() == 1; }, 10000));
     seen_.clear();
     ASSERT_EQ(service_control::Exchange("POST", "/_control/drop?address=127.0.0.11").status, 200);
     ASSERT_TRUE(WaitForOutcome(10000));
@@ -217,8 +217,7 @@ TEST_F(VpnReports, ADropShowsTheSystemTextHangsUpAndEndsTheStreamWithoutReport)
     // Hung up: RAS forgets the handle once the port is released.
     ras::RASCONNSTATUSA status{};
     status.dwSize = ras::kRasConnStatusSize;
-    EXPECT_TRUE(
-        vpntest::PumpUntil([&] { return RasGetConnectStatusA(handle, &status) == ERROR_INVALID_HANDLE; }, 3000));
+    EXPECT_TRUE(uitest::PollUntil([&] { return RasGetConnectStatusA(handle, &status) == ERROR_INVALID_HANDLE; }, 3000));
     EXPECT_EQ(HelloQueries(), std::vector<std::string>{kFirst});
 }
 

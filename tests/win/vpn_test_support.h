@@ -86,25 +86,6 @@ struct Seen {
     std::string status; // LastStatusText
 };
 
-// Pumps this thread's messages, looking at `done` every few milliseconds, until it holds or the time is up.
-// The waits are alertable: RAS notifies a dial on the thread that started it.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
-{
-    const DWORD start = ::GetTickCount();
-    while (!done()) {
-        if (::GetTickCount() - start >= timeoutMs) {
-            return false;
-        }
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        }
-        ::MsgWaitForMultipleObjectsEx(0, nullptr, 5, QS_ALLINPUT, MWMO_ALERTABLE);
-    }
-    return true;
-}
-
 inline ras::HRASCONN FakeHandle(std::uintptr_t value) { return reinterpret_cast<ras::HRASCONN>(value); }
 
 // The App with a hidden main window and a notifyLabel whose dial messages are recorded.
@@ -138,7 +119,7 @@ protected:
         }
         HangUp();
         // The connect threads end with their sessions (their last report goes out first).
-        PumpUntil([] { return platform::LiveThreadCount() == 0; }, 15000);
+        uitest::PollUntil([] { return platform::LiveThreadCount() == 0; }, 15000);
         HangUpOwnConnections();
         App& a = app();
         a.CurrentConnection = nullptr;
@@ -177,7 +158,8 @@ protected:
     static bool RunOnWorker(std::function<void()> body, DWORD timeoutMs = 20000)
     {
         platform::UniqueHandle thread = platform::StartThread(std::move(body));
-        return thread && PumpUntil([&] { return ::WaitForSingleObject(thread.Get(), 0) == WAIT_OBJECT_0; }, timeoutMs);
+        return thread
+            && uitest::PollUntil([&] { return ::WaitForSingleObject(thread.Get(), 0) == WAIT_OBJECT_0; }, timeoutMs);
     }
 
     // Starts ConnectLine on its own thread, as the program does, and pumps until the dial's outcome
@@ -191,7 +173,7 @@ protected:
     // Pumps until a dial outcome arrived.
     bool WaitForOutcome(DWORD timeoutMs = 20000)
     {
-        return PumpUntil([this] { return !seen_.empty(); }, timeoutMs);
+        return uitest::PollUntil([this] { return !seen_.empty(); }, timeoutMs);
     }
 
     std::vector<UINT> Messages() const

@@ -31,6 +31,7 @@
 #include "platform/thread.h"
 #include "tests/win/framework_setup.h"
 #include "tests/win/service_control.h"
+#include "tests/win/ui_test_support.h"
 
 namespace {
 
@@ -55,31 +56,6 @@ bool PostLines(const char* extra)
     char json[1024];
     const int length = std::snprintf(json, sizeof json, kLines, extra, extra, extra);
     return length > 0 && length < static_cast<int>(sizeof json) && service_control::PostConfig(json);
-}
-
-void Pump(DWORD ms)
-{
-    const DWORD start = ::GetTickCount();
-    do {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        }
-    } while (::GetTickCount() - start < ms);
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
-{
-    const DWORD start = ::GetTickCount();
-    while (!done()) {
-        if (::GetTickCount() - start > timeoutMs) {
-            return false;
-        }
-        Pump(5);
-    }
-    return true;
 }
 
 // A fresh App with its main window up, as start-up makes it.
@@ -198,7 +174,7 @@ unsigned long NextHandleValue()
 void Stop()
 {
     StopAcceleration();
-    PumpUntil(Stopped, 20000);
+    uitest::PollUntil(Stopped, 20000);
 }
 
 struct SoakTally {
@@ -220,25 +196,26 @@ void SoakCycle(int i, SoakTally& tally)
     const int line = Random(1, 3);
     AccelerateLine(line);
     if (i % 10 == 3) {
-        Expect(PumpUntil(Connected, 20000), tally);
-        Pump(static_cast<DWORD>(Random(0, 300)));
+        Expect(uitest::PollUntil(Connected, 20000), tally);
+        uitest::PumpFor(static_cast<DWORD>(Random(0, 300)));
         service_control::Exchange("POST", std::string("/_control/drop?address=") + kAddresses[line - 1]);
-        Expect(PumpUntil(Failed, 20000), tally);
+        Expect(uitest::PollUntil(Failed, 20000), tally);
         BackFromResult();
-        Expect(PumpUntil([] { return platform::LiveThreadCount() == 0; }, 20000), tally);
+        Expect(uitest::PollUntil([] { return platform::LiveThreadCount() == 0; }, 20000), tally);
         ++tally.drops;
     } else if (i % 10 == 7) {
-        Expect(PumpUntil(Connected, 20000), tally);
+        Expect(uitest::PollUntil(Connected, 20000), tally);
         const ras::HRASCONN first = app().CurrentConnection.load();
-        Pump(static_cast<DWORD>(Random(0, 300)));
+        uitest::PumpFor(static_cast<DWORD>(Random(0, 300)));
         AccelerateLine(line % 3 + 1);
-        Expect(PumpUntil([first] { return Connected() && app().CurrentConnection.load() != first; }, 20000), tally);
-        Pump(static_cast<DWORD>(Random(0, 300)));
+        Expect(uitest::PollUntil([first] { return Connected() && app().CurrentConnection.load() != first; }, 20000),
+            tally);
+        uitest::PumpFor(static_cast<DWORD>(Random(0, 300)));
         Stop();
         ++tally.reconnects;
     } else {
         // Anywhere from dialling to connected.
-        Pump(static_cast<DWORD>(Random(0, 600)));
+        uitest::PumpFor(static_cast<DWORD>(Random(0, 600)));
         Stop();
     }
     ++tally.cycles;
@@ -246,11 +223,11 @@ void SoakCycle(int i, SoakTally& tally)
 
 int RunSoak(int cycles)
 {
-    if (!PostLines("") || !service_control::ResetRecords() || !StartApp() || !PumpUntil(SpeedTestDone, 30000)) {
+    if (!PostLines("") || !service_control::ResetRecords() || !StartApp() || !uitest::PollUntil(SpeedTestDone, 30000)) {
         std::printf("soak: the main window did not come up against the demo service\n");
         return 1;
     }
-    Pump(500);
+    uitest::PumpFor(500);
     const DWORD gdiStart = GdiObjects();
     const DWORD handlesStart = ProcessHandles();
     const unsigned long slotStart = NextHandleValue();
@@ -260,8 +237,8 @@ int RunSoak(int cycles)
         SoakCycle(i, tally);
     }
     HangUp();
-    PumpUntil([] { return platform::LiveThreadCount() == 0; }, 15000);
-    Pump(500);
+    uitest::PollUntil([] { return platform::LiveThreadCount() == 0; }, 15000);
+    uitest::PumpFor(500);
     const double seconds = (::GetTickCount() - start) / 1000.0;
     const Reports reports = ServiceReports();
     const Counts counts = StandInCounts();
@@ -298,20 +275,20 @@ bool ReachInFlight(InFlight what)
     case InFlight::Fetch:
         return true; // the main window starts the fetch as it is created
     case InFlight::SpeedTest:
-        return PumpUntil([] { return app().statusText.Text() == "状态：正在测速..."; }, 20000);
+        return uitest::PollUntil([] { return app().statusText.Text() == "状态：正在测速..."; }, 20000);
     case InFlight::Dial:
-        if (!PumpUntil(SpeedTestDone, 30000)) {
+        if (!uitest::PollUntil(SpeedTestDone, 30000)) {
             return false;
         }
         AccelerateLine(Random(1, 3));
-        Pump(static_cast<DWORD>(Random(0, 1500)));
+        uitest::PumpFor(static_cast<DWORD>(Random(0, 1500)));
         return true;
     case InFlight::Connected:
-        if (!PumpUntil(SpeedTestDone, 30000)) {
+        if (!uitest::PollUntil(SpeedTestDone, 30000)) {
             return false;
         }
         AccelerateLine(Random(1, 3));
-        return PumpUntil(Connected, 20000);
+        return uitest::PollUntil(Connected, 20000);
     }
     return false;
 }
@@ -333,16 +310,16 @@ int RunExits(int runs)
             std::printf("exit: the main window did not come up\n");
             return 1;
         }
-        Pump(static_cast<DWORD>(kind == 0 ? Random(0, 30) : 0));
+        uitest::PumpFor(static_cast<DWORD>(kind == 0 ? Random(0, 30) : 0));
         reached[kind] += ReachInFlight(static_cast<InFlight>(kind));
         if (kind == 1) {
-            Pump(static_cast<DWORD>(Random(0, 500)));
+            uitest::PumpFor(static_cast<DWORD>(Random(0, 500)));
         }
         // The program's own way out without the question: hide, hang up, close the window; then
         // the release of the process's objects, which waits for the workers.
         const DWORD start = ::GetTickCount();
         DownloadAndQuit();
-        Pump(50);
+        uitest::PumpFor(50);
         const bool stillBusy = platform::LiveThreadCount() > 0;
         ReleaseApp();
         const double seconds = (::GetTickCount() - start) / 1000.0;
