@@ -9,7 +9,8 @@ SUDO=""
 packages=(
   cmake make ninja-build g++ clang clang-format libclang-rt-14-dev
   g++-mingw-w64-i686-posix mingw-w64-i686-dev
-  wine wine32:i386
+  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
+  wine wine64
   xvfb xdotool x11-utils imagemagick
   locales fonts-wqy-zenhei
   googletest python3 python3-pytest python3-pil
@@ -18,6 +19,17 @@ packages=(
   gcovr clang-tidy
 )
 
+# The 32-bit Wine only where 32-bit code runs: some kernels have 32-bit emulation switched off,
+# and there wine32 (and Wine's WoW64 mode) dies at once. The bench's check runs a tiny i386
+# program rather than trusting the CPU or dpkg; where it fails, only the 64-bit layers run.
+runs32=""
+if bash "$(dirname "${BASH_SOURCE[0]}")/wine_bench.sh" runs32 2>/dev/null; then
+  runs32=1
+  packages+=(wine32:i386)
+else
+  echo "setup: this machine runs no 32-bit code: wine32 is not installed; only the 64-bit build runs here"
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -25,7 +37,7 @@ done
 
 if [ "${#missing[@]}" -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if [ -n "$runs32" ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
   fi
   $SUDO apt-get update -q

@@ -9,17 +9,32 @@
 #   wine_bench.sh key KEY...             press keys (xdotool names: Up, Return, Escape...)
 #   wine_bench.sh kill                   end every program of the prefix (wineserver -k)
 #   wine_bench.sh stop                   end wineserver and the Xvfb this script started
-# Other scripts source it with SORVIK_BENCH_LIB=1 to get the environment only.
-# With SORVIK_PLAIN_PREFIX=1 every command uses a second prefix without the font
+#   wine_bench.sh arches                 the architectures this machine can run, one a line
+#   wine_bench.sh runs32                 succeeds only where 32-bit x86 code runs at all
+# Other scripts source it with SORVIK_BENCH_LIB=1 to get the environment and the functions
+# wine, wineserver and winepath of the chosen architecture.
+# SORVIK_ARCH picks the Windows architecture: i686 (the default) runs 32-bit programs in a
+# 32-bit prefix, x86_64 runs 64-bit programs in a prefix of its own.
+# With SORVIK_PLAIN_PREFIX=1 every command uses another prefix without the font
 # replacements, as on a Windows system that lacks the faces our theme names.
 set -euo pipefail
 
 BENCH_REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BENCH_STATE="${SORVIK_BENCH_DIR:-$BENCH_REPO/build/wine}"
 BENCH_PLAIN="${SORVIK_PLAIN_PREFIX:+-plain}"
-export WINEPREFIX="${SORVIK_WINEPREFIX:-$BENCH_STATE/prefix$BENCH_PLAIN}"
-BENCH_DESKTOP="$BENCH_STATE/desktop$BENCH_PLAIN"
-export WINEARCH=win32
+BENCH_ARCH="${SORVIK_ARCH:-i686}"
+# Debian's /usr/bin/wine and wineserver pick the 32-bit loader and server whenever wine32 is
+# installed, so each architecture names its own.
+case "$BENCH_ARCH" in
+  i686) export WINEARCH=win32; BENCH_WINE=/usr/lib/wine/wine; BENCH_WINESERVER=/usr/lib/wine/wineserver32
+    BENCH_SUFFIX="" ;;
+  x86_64) export WINEARCH=win64; BENCH_WINE=/usr/lib/wine/wine64; BENCH_WINESERVER=/usr/lib/wine/wineserver64
+    BENCH_SUFFIX="64" ;;
+  *) echo "wine_bench: SORVIK_ARCH must be i686 or x86_64, not $BENCH_ARCH" >&2; exit 2 ;;
+esac
+export WINELOADER="$BENCH_WINE" WINESERVER="$BENCH_WINESERVER"
+export WINEPREFIX="${SORVIK_WINEPREFIX:-$BENCH_STATE/prefix$BENCH_SUFFIX$BENCH_PLAIN}"
+BENCH_DESKTOP="$BENCH_STATE/desktop$BENCH_SUFFIX$BENCH_PLAIN"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 # No .NET or Gecko add-ons here; the RAS stand-in beside our exe replaces Wine's stub.
@@ -27,6 +42,33 @@ export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml=;rasapi32=n,b;winemenubuilder.exe=d"
 BENCH_XVFB_DISPLAY="${SORVIK_XVFB_DISPLAY:-:77}"
 BENCH_SCREEN="${SORVIK_SCREEN:-1600x1200}"
+
+wine() { "$BENCH_WINE" "$@"; }
+wineserver() { "$BENCH_WINESERVER" "$@"; }
+winepath() { "$BENCH_WINE" winepath.exe "$@"; }
+
+# Runs a 96-byte static i386 ELF that exits with 42 through int 0x80. Where the kernel has
+# 32-bit emulation switched off it fails with "Exec format error"; then no 32-bit Wine can run
+# either (not wine32, not WoW64), so this is the check that decides, not the CPU's flags.
+bench_runs32() {
+  local probe rc=0 hex
+  # ELF header, one loadable segment at 0x08048000, then: mov ebx,42; mov eax,1 (exit); int 0x80.
+  hex="7f454c46010101000000000000000000020003000100000054800408340000000000000000000000340020000100000000000000"
+  hex+="0100000000000000008004080080040860000000600000000500000000100000"
+  hex+="bb2a000000b801000000cd80"
+  probe="$(mktemp)"
+  printf "$(sed 's/../\\x&/g' <<<"$hex")" >"$probe"
+  chmod +x "$probe"
+  "$probe" 2>/dev/null || rc=$?
+  rm -f "$probe"
+  [ "$rc" -eq 42 ]
+}
+
+# x86_64 always; i686 too where 32-bit code runs and the 32-bit Wine is installed.
+bench_arches() {
+  if bench_runs32 && [ -x /usr/lib/wine/wine ] && [ -x /usr/lib/wine/wineserver32 ]; then echo i686; fi
+  echo x86_64
+}
 
 bench_display_ok() {
   [ -n "${DISPLAY:-}" ] && xdpyinfo -display "$DISPLAY" >/dev/null 2>&1
@@ -140,5 +182,7 @@ case "$cmd" in
   key) bench_key "$@" ;;
   kill) bench_kill ;;
   stop) bench_stop ;;
-  *) sed -n '2,12p' "$0" >&2; exit 2 ;;
+  arches) bench_arches ;;
+  runs32) bench_runs32 ;;
+  *) sed -n '2,21p' "$0" >&2; exit 2 ;;
 esac

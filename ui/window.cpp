@@ -148,10 +148,12 @@ bool WTWindow::Attach(HWND hwnd)
 
 void WTWindow::Subclass()
 {
+    // Typed first: the cast to LONG_PTR below would hide a procedure of the wrong convention.
+    constexpr WNDPROC subclassProc = &WTWindow::SubclassProc;
     auto current = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd_, GWLP_WNDPROC));
-    if (current != &WTWindow::SubclassProc) {
+    if (current != subclassProc) {
         previousProc_ = current;
-        ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WTWindow::SubclassProc));
+        ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclassProc));
     }
 }
 

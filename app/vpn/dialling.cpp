@@ -36,8 +36,8 @@ bool FillDialParams(ras::RASDIALPARAMSA& params, const DialTexts& texts)
 DialStart CallRasDial(const DialTexts& texts, ras::RASDIALPARAMSA& params)
 {
     ras::HRASCONN handle = nullptr;
-    const DWORD result = RasDialA(nullptr, texts.phonebookPath.c_str(), &params, ras::kNotifierType0,
-        reinterpret_cast<LPVOID>(&OnRasDialEvent), &handle);
+    const DWORD result = RasDialA(
+        nullptr, texts.phonebookPath.c_str(), &params, ras::kNotifierType0, ras::AsNotifier(&OnRasDialEvent), &handle);
     if (result != 0) {
         // No notification will follow; a handle given anyway must still be freed.
         if (handle) {

@@ -4,6 +4,7 @@
 #include "platform/win.h"
 
 #include <string>
+#include <type_traits>
 
 #include "platform/ras_api.h"
 
@@ -43,6 +44,8 @@ enum class DialOutcome { Connected, Failed, Ended, TimedOut };
 DialOutcome AwaitDialOutcome(VpnSession& session, DWORD boundMs);
 
 void WINAPI OnRasDialEvent(UINT message, ras::RASCONNSTATE state, DWORD error);
+// RAS calls it through this exact type; a mismatch in the calling convention must not compile.
+static_assert(std::is_same_v<decltype(&OnRasDialEvent), ras::RASDIALFUNC>);
 
 // The state's text, or the system's text for a non-zero error.
 std::string RasStateText(int state, DWORD error);

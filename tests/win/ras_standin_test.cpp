@@ -390,8 +390,8 @@ public:
         std::strncpy(params.szPassword, password.c_str(), ras::kMaxPassword);
         Dial d;
         const ULONGLONG before = ::GetTickCount64();
-        d.result = RasDialA(
-            nullptr, phonebook, &params, ras::kNotifierType0, reinterpret_cast<LPVOID>(&RecordNote<Slot>), &d.handle);
+        d.result
+            = RasDialA(nullptr, phonebook, &params, ras::kNotifierType0, ras::AsNotifier(&RecordNote<Slot>), &d.handle);
         d.returnedAfterMs = ::GetTickCount64() - before;
         return d;
     }
@@ -826,14 +826,14 @@ TEST(RasStandInDial, BadParametersAreRefusedAtOnce)
     params.dwSize = 1000;
     std::strcpy(params.szEntryName, kEntry);
     ras::HRASCONN handle = nullptr;
-    EXPECT_EQ(RasDialA(nullptr, pbk.Path(), &params, 0, reinterpret_cast<LPVOID>(&RecordNote<0>), &handle),
-        ras::kErrorInvalidSize);
+    EXPECT_EQ(
+        RasDialA(nullptr, pbk.Path(), &params, 0, ras::AsNotifier(&RecordNote<0>), &handle), ras::kErrorInvalidSize);
     EXPECT_EQ(handle, nullptr);
     params.dwSize = ras::kRasDialParamsSize;
-    EXPECT_EQ(RasDialA(nullptr, pbk.Path(), &params, 1, reinterpret_cast<LPVOID>(&RecordNote<0>), &handle),
+    EXPECT_EQ(RasDialA(nullptr, pbk.Path(), &params, 1, ras::AsNotifier(&RecordNote<0>), &handle),
         static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     EXPECT_EQ(handle, nullptr);
-    EXPECT_EQ(RasDialA(nullptr, pbk.Path(), &params, 0, reinterpret_cast<LPVOID>(&RecordNote<0>), nullptr),
+    EXPECT_EQ(RasDialA(nullptr, pbk.Path(), &params, 0, ras::AsNotifier(&RecordNote<0>), nullptr),
         static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     ASSERT_EQ(ledger::Take().size(), 1u) << "the wrong dwSize";
 }

@@ -185,11 +185,14 @@ inline int GdiObjectCount()
     if (!::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) {
         return -1;
     }
-#if defined(_M_IX86) || defined(__i386__)
-    // PEB at TEB+0x30, GdiSharedHandleTable at PEB+0x94; entries of 24 bytes, the type byte at 14.
+#if defined(_M_IX86) || defined(__i386__) || defined(_M_X64) || defined(__x86_64__)
+    // The PEB's place in the TEB and the GdiSharedHandleTable's in the PEB differ with the width;
+    // the table's entries are 24 bytes in both, the type byte at 14.
+    constexpr std::size_t kPebInTeb = sizeof(void*) == 8 ? 0x60 : 0x30;
+    constexpr std::size_t kTableInPeb = sizeof(void*) == 8 ? 0xF8 : 0x94;
     const auto* teb = reinterpret_cast<const unsigned char*>(::NtCurrentTeb());
-    const auto* peb = *reinterpret_cast<const unsigned char* const*>(teb + 0x30);
-    const auto* table = *reinterpret_cast<const unsigned char* const*>(peb + 0x94);
+    const auto* peb = *reinterpret_cast<const unsigned char* const*>(teb + kPebInTeb);
+    const auto* table = *reinterpret_cast<const unsigned char* const*>(peb + kTableInPeb);
     if (!table) {
         return -1;
     }

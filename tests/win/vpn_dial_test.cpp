@@ -32,13 +32,7 @@ const std::vector<std::string> kGoodDialLines = {"正在打开端口", "端口�
 const std::vector<std::string> kUntilAuthenticationLines
     = {"正在打开端口", "端口打开", "正在连接设备", "DeviceConnected", "所有设备已连接上", "开始认证"};
 
-std::string OsLine()
-{
-    const std::string os = GetOsDescription();
-    BOOL wow64 = FALSE;
-    ::IsWow64Process(::GetCurrentProcess(), &wow64);
-    return os + (wow64 ? " 64" : " 32");
-}
+std::string OsLine() { return GetOsDescription() + (vpntest::SystemIs64Bit() ? " 64" : " 32"); }
 
 std::string LogOf(const std::vector<std::string>& lines)
 {
@@ -392,8 +386,7 @@ ras::HRASCONN DialDirectly(const std::string& phonebook, const char* entry)
         return nullptr;
     }
     ras::HRASCONN handle = nullptr;
-    RasDialA(
-        nullptr, phonebook.c_str(), &params, ras::kNotifierType0, reinterpret_cast<LPVOID>(&CountConnected), &handle);
+    RasDialA(nullptr, phonebook.c_str(), &params, ras::kNotifierType0, ras::AsNotifier(&CountConnected), &handle);
     return handle;
 }
 

@@ -41,6 +41,14 @@ inline Line UnreachableLine() { return {"无人线路", "127.0.0.99", "18799", "
 
 using ::FileText;
 
+// What the connection log's system line must say: a 64-bit process runs only on a 64-bit system,
+// a 32-bit one under WOW64 exactly there.
+inline bool SystemIs64Bit()
+{
+    BOOL wow64 = FALSE;
+    return sizeof(void*) == 8 || (::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64);
+}
+
 inline bool FileExists(const std::string& path)
 {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;

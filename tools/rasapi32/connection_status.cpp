@@ -10,15 +10,13 @@
 namespace standin {
 namespace {
 
-constexpr DWORD kRasConnStatusWithPhoneNumberSize = 288; // the next layout: adds szPhoneNumber
-
 DWORD GetConnectStatus(ras::HRASCONN handle, ras::RASCONNSTATUSA* status)
 {
     if (!status) {
         return ERROR_INVALID_PARAMETER;
     }
-    if (status->dwSize != ras::kRasConnStatusSize && status->dwSize != kRasConnStatusWithPhoneNumberSize) {
-        RecordWrongSize("RasGetConnectStatusA", status->dwSize);
+    if (!SizeAccepted("RasGetConnectStatusA", status->dwSize,
+            {ras::kRasConnStatusSize, ras::kRasConnStatusWithPhoneNumberSize})) {
         return ras::kErrorInvalidSize;
     }
     const std::shared_ptr<Connection> c = FindConnection(handle);

@@ -238,8 +238,7 @@ DWORD EnumConnections(ras::RASCONNA* connections, LPDWORD bufferSize, LPDWORD co
     if (!bufferSize || !count) {
         return ERROR_INVALID_PARAMETER;
     }
-    if (connections && connections->dwSize != ras::kRasConnSize) {
-        RecordWrongSize("RasEnumConnectionsA", connections->dwSize);
+    if (connections && !SizeAccepted("RasEnumConnectionsA", connections->dwSize, {ras::kRasConnSize})) {
         return ras::kErrorInvalidSize;
     }
     const auto live = LiveConnections();

@@ -74,8 +74,7 @@ DWORD CheckCall(LPCSTR phonebook, LPCSTR entryName, const ras::RASCREDENTIALSA* 
     if (const DWORD bad = CheckEntryName(entryName)) {
         return bad;
     }
-    if (credentials->dwSize != ras::kRasCredentialsSize) {
-        RecordWrongSize("RasSetCredentialsA", credentials->dwSize);
+    if (!SizeAccepted("RasSetCredentialsA", credentials->dwSize, {ras::kRasCredentialsSize})) {
         return ras::kErrorInvalidSize;
     }
     return EntryExists(phonebook, entryName) ? 0 : ras::kErrorCannotFindPhonebookEntry;

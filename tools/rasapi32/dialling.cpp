@@ -25,7 +25,6 @@ namespace {
 constexpr unsigned short kPptpPort = 1723;
 constexpr DWORD kConnectTimeoutMs = 3000;
 constexpr DWORD kLoginTimeoutMs = 10000;
-constexpr DWORD kRasDialParamsWithSubEntrySize = 1060; // the next layout: adds dwSubEntry, dwCallbackId
 
 struct DialJob {
     std::shared_ptr<Connection> connection;
@@ -197,8 +196,7 @@ DWORD Dial(
         return ERROR_INVALID_PARAMETER;
     }
     *connection = nullptr;
-    if (params->dwSize != ras::kRasDialParamsSize && params->dwSize != kRasDialParamsWithSubEntrySize) {
-        RecordWrongSize("RasDialA", params->dwSize);
+    if (!SizeAccepted("RasDialA", params->dwSize, {ras::kRasDialParamsSize, ras::kRasDialParamsWithSubEntrySize})) {
         return ras::kErrorInvalidSize;
     }
     // Only the asynchronous dial with a type 0 notifier is offered.

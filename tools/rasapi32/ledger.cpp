@@ -53,9 +53,18 @@ void RecordMisuse(const std::string& what)
     lock->unlock();
 }
 
-void RecordWrongSize(const char* function, unsigned long size)
+bool SizeAccepted(const char* function, unsigned long size, std::initializer_list<unsigned long> accepted)
 {
-    RecordMisuse(std::string(function) + ": wrong dwSize " + std::to_string(size));
+    std::string sizes;
+    for (const unsigned long a : accepted) {
+        if (a == size) {
+            return true;
+        }
+        sizes += (sizes.empty() ? "" : " or ") + std::to_string(a);
+    }
+    RecordMisuse(std::string(function) + ": wrong dwSize " + std::to_string(size) + " in a "
+        + (sizeof(void*) == 8 ? "64" : "32") + "-bit process, which takes " + sizes);
+    return false;
 }
 
 } // namespace standin

@@ -2,13 +2,15 @@
 // a rule Microsoft documents for these functions. Tests and benchmarks expect it empty.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
 namespace standin {
 
 void RecordMisuse(const std::string& what);
 
-// The misuse of a structure whose dwSize is not one of the sizes the function knows.
-void RecordWrongSize(const char* function, unsigned long size);
+// True when a structure's dwSize is one the function takes on this architecture. Otherwise the
+// ledger gets the size seen, the architecture and the sizes taken, and the answer is false.
+bool SizeAccepted(const char* function, unsigned long size, std::initializer_list<unsigned long> accepted);
 
 } // namespace standin

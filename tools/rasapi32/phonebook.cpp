@@ -135,8 +135,11 @@ DWORD SetEntryProperties(LPCSTR phonebook, LPCSTR entryName, ras::RASENTRYA* ent
     if (const DWORD bad = CheckEntryName(entryName)) {
         return bad;
     }
-    if (entry->dwSize != ras::kRasEntrySize || entrySize < ras::kRasEntrySize) {
-        RecordWrongSize("RasSetEntryPropertiesA", entry->dwSize);
+    if (!SizeAccepted("RasSetEntryPropertiesA", entry->dwSize, {ras::kRasEntrySize})) {
+        return ras::kErrorInvalidSize;
+    }
+    if (entrySize < entry->dwSize) {
+        RecordMisuse("RasSetEntryPropertiesA: dwEntryInfoSize " + std::to_string(entrySize) + " below dwSize");
         return ras::kErrorInvalidSize;
     }
     const std::vector<std::string> lines = EntryLines(*entry);
