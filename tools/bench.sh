@@ -13,12 +13,17 @@ case "${1:-speed}" in
   *) sed -n '2,6p' "$0" >&2; exit 2 ;;
 esac
 bash tools/setup.sh
-cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+# The 32-bit build where this machine runs 32-bit code, else the 64-bit one (SORVIK_ARCH chooses).
+export SORVIK_ARCH="$(bash tools/wine_bench.sh arch)"
+tree=build/win
+[ "$SORVIK_ARCH" = i686 ] || tree=build/win64
+echo "bench: $SORVIK_ARCH build" >&2
+cmake -S . -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$SORVIK_ARCH.cmake" \
   -DSORVIK_SERVICE_HOST=127.0.0.1:18631 >/dev/null
 if [ "${1:-speed}" = soak ]; then
-  cmake --build build/win --target soak_bench sorvik_ras_standin >/dev/null
+  cmake --build "$tree" --target soak_bench sorvik_ras_standin >/dev/null
   bash tools/wine_bench.sh prefix
-  SORVIK_REPO="$repo" SORVIK_RECORD_DIR="$repo/build/soak-records" exec bash tests/win/run_with_service.sh bash tools/wine_bench.sh run build/win/bin/soak_bench.exe "${@:2}"
+  SORVIK_REPO="$repo" SORVIK_RECORD_DIR="$repo/build/soak-records" exec bash tests/win/run_with_service.sh bash tools/wine_bench.sh run "$tree"/bin/soak_bench.exe "${@:2}"
 fi
-cmake --build build/win --target speed_test_bench >/dev/null
-bash tools/wine_bench.sh run build/win/bin/speed_test_bench.exe
+cmake --build "$tree" --target speed_test_bench >/dev/null
+bash tools/wine_bench.sh run "$tree"/bin/speed_test_bench.exe

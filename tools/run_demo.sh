@@ -17,20 +17,24 @@ demo="$repo/build/demo"
 shots="${SORVIK_DEMO_SHOTS:-$demo/screens}"
 mkdir -p "$demo"
 
-echo "demo: building"
-cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+# The 32-bit program where this machine runs 32-bit code, else the 64-bit one.
+export SORVIK_ARCH="$(bash tools/wine_bench.sh arch)"
+tree=build/win
+[ "$SORVIK_ARCH" = i686 ] || tree=build/win64
+echo "demo: building the $SORVIK_ARCH program"
+cmake -S . -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$SORVIK_ARCH.cmake" \
   -DSORVIK_SERVICE_HOST=127.0.0.1:18631 -DSORVIK_WEBSITE_URL=http://127.0.0.1:18631 \
   -DSORVIK_FORUM_URL=http://127.0.0.1:18631 >"$demo/configure.log"
-cmake --build build/win -j "$(nproc)" --target Sorvik sorvik_ras_standin >"$demo/build.log" || {
+cmake --build "$tree" -j "$(nproc)" --target Sorvik sorvik_ras_standin >"$demo/build.log" || {
   cat "$demo/build.log"; exit 1; }
 
 # A fresh copy beside which the program writes its files, as after unpacking.
 app="$demo/Sorvik"
 rm -rf "$app"
 mkdir -p "$app"
-cp build/win/bin/Sorvik.exe "$app/"
-[ -f build/win/bin/rasapi32.dll ] && cp build/win/bin/rasapi32.dll "$app/"
-cp -r build/win/bin/theme "$app/"
+cp "$tree/bin/Sorvik.exe" "$app/"
+[ -f "$tree/bin/rasapi32.dll" ] && cp "$tree/bin/rasapi32.dll" "$app/"
+cp -r "$tree/bin/theme" "$app/"
 
 pids=()
 cleanup() {

@@ -5,7 +5,8 @@
 #   asan      the same under AddressSanitizer + UndefinedBehaviorSanitizer
 #   fuzz      every libFuzzer target for a short, bounded time (clang)
 #   tidy      clang-tidy (.clang-tidy's checks) over the program and tools, Windows code as MinGW
-#   win       Windows tests under Wine, and the end-to-end tests of the real Sorvik.exe
+#   win       both Windows builds (i686, x86_64) warning-free; under Wine, the Windows tests and the
+#             end-to-end tests of the real Sorvik.exe of each architecture this machine can run
 # Layers run only when named:
 #   coverage  host, Windows and end-to-end tests built with coverage counters; prints the
 #             table per folder and writes the HTML report to build/coverage/index.html
@@ -34,7 +35,7 @@ run_ctest() {
   line="$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)"
   if [ -z "$line" ]; then
     failed_layers+=("$name(no result)")
-    return
+    return 1
   fi
   fail="$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")"
   all="$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")"
@@ -63,9 +64,13 @@ source_files() {
   fi
 }
 
-# The Windows build's test configuration: the service, site and forum on the demo service.
-win_config=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DSORVIK_TEST_BUILD=ON -DSORVIK_SERVICE_HOST=127.0.0.1:18631
+# The Windows builds' test configuration: the service, site and forum on the demo service.
+win_config=(-DSORVIK_TEST_BUILD=ON -DSORVIK_SERVICE_HOST=127.0.0.1:18631
   -DSORVIK_WEBSITE_URL=http://127.0.0.1:18631 -DSORVIK_FORUM_URL=http://127.0.0.1:18631)
+# Each architecture's build tree; the ones this machine can run (x86_64 always, i686 where 32-bit
+# code runs at all) run their Windows and end-to-end tests.
+declare -A win_tree=([i686]=build/win [x86_64]=build/win64)
+mapfile -t runnable < <(bash tools/wine_bench.sh arches)
 
 mkdir -p build
 for layer in "${layers[@]}"; do
@@ -105,19 +110,40 @@ for layer in "${layers[@]}"; do
         run_ctest fuzz build/fuzz -R '^fuzz\.' -j "$jobs"
       ;;
     win)
-      note "Windows tests and end-to-end tests under Wine"
-      bash tools/wine_bench.sh prefix
-      configure_and_build win build/win -DCMAKE_BUILD_TYPE=Release "${win_config[@]}" &&
-        run_ctest win build/win
+      ran=0
+      for arch in i686 x86_64; do
+        tree="${win_tree[$arch]}"
+        if [[ " ${runnable[*]} " != *" $arch "* ]]; then
+          note "Windows build ($arch): built, not run"
+          echo "win: skipping the $arch Windows and end-to-end tests: this machine runs no 32-bit code" \
+            "(a tiny i386 program gives \"Exec format error\"), so no 32-bit Wine can run here"
+          configure_and_build "win-$arch" "$tree" -DCMAKE_BUILD_TYPE=Release \
+            "-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$arch.cmake" "${win_config[@]}" && total_pass=$((total_pass + 1))
+          continue
+        fi
+        note "Windows tests and end-to-end tests under Wine ($arch)"
+        SORVIK_ARCH="$arch" bash tools/wine_bench.sh prefix
+        configure_and_build "win-$arch" "$tree" -DCMAKE_BUILD_TYPE=Release \
+          "-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$arch.cmake" "${win_config[@]}" &&
+          run_ctest "win-$arch" "$tree" && ran=$((ran + 1))
+        SORVIK_ARCH="$arch" bash tools/wine_bench.sh stop >/dev/null 2>&1 || true
+      done
+      if [ "$ran" -eq 0 ]; then
+        echo "win: no Windows layer ran" >&2
+        failed_layers+=("win(none ran)"); total_fail=$((total_fail + 1))
+      fi
       ;;
     coverage)
-      note "coverage of the host, Windows and end-to-end tests"
+      # The Windows counters come from the build this machine runs: the 32-bit one where it can.
+      arch="${runnable[0]}"
+      note "coverage of the host, Windows ($arch) and end-to-end tests"
+      export SORVIK_ARCH="$arch"
       bash tools/wine_bench.sh prefix
       mkdir -p build/coverage
       if configure_and_build coverage-host build/coverage/host -DCMAKE_BUILD_TYPE=Debug -DSORVIK_COVERAGE=ON \
            -DSORVIK_SERVICE_TESTS=OFF &&
          configure_and_build coverage-win build/coverage/win -DCMAKE_BUILD_TYPE=Debug -DSORVIK_COVERAGE=ON \
-           "${win_config[@]}"; then
+           "-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$arch.cmake" "${win_config[@]}"; then
         # Counters add up across runs: start from zero.
         find build/coverage -name '*.gcda' -delete
         run_ctest coverage-host build/coverage/host -j "$jobs"
@@ -133,7 +159,7 @@ for layer in "${layers[@]}"; do
   esac
 done
 
-bash tools/wine_bench.sh stop >/dev/null 2>&1 || true
+for arch in "${runnable[@]}"; do SORVIK_ARCH="$arch" bash tools/wine_bench.sh stop >/dev/null 2>&1 || true; done
 note "summary"
 [ ${#failed_layers[@]} -eq 0 ] || echo "failed: ${failed_layers[*]}"
 echo "Total: $total_pass passed, $total_fail failed"

@@ -10,6 +10,7 @@
 #   wine_bench.sh kill                   end every program of the prefix (wineserver -k)
 #   wine_bench.sh stop                   end wineserver and the Xvfb this script started
 #   wine_bench.sh arches                 the architectures this machine can run, one a line
+#   wine_bench.sh arch                   SORVIK_ARCH if set, else the first of those (i686 where it runs)
 #   wine_bench.sh runs32                 succeeds only where 32-bit x86 code runs at all
 # Other scripts source it with SORVIK_BENCH_LIB=1 to get the environment and the functions
 # wine, wineserver and winepath of the chosen architecture.
@@ -23,6 +24,7 @@ BENCH_REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BENCH_STATE="${SORVIK_BENCH_DIR:-$BENCH_REPO/build/wine}"
 BENCH_PLAIN="${SORVIK_PLAIN_PREFIX:+-plain}"
 BENCH_ARCH="${SORVIK_ARCH:-i686}"
+BENCH_ARCH_GIVEN="${SORVIK_ARCH:-}"
 # Debian's /usr/bin/wine and wineserver pick the 32-bit loader and server whenever wine32 is
 # installed, so each architecture names its own.
 case "$BENCH_ARCH" in
@@ -183,6 +185,7 @@ case "$cmd" in
   kill) bench_kill ;;
   stop) bench_stop ;;
   arches) bench_arches ;;
+  arch) if [ -n "$BENCH_ARCH_GIVEN" ]; then echo "$BENCH_ARCH_GIVEN"; else bench_arches | head -n 1; fi ;;
   runs32) bench_runs32 ;;
-  *) sed -n '2,21p' "$0" >&2; exit 2 ;;
+  *) sed -n '2,22p' "$0" >&2; exit 2 ;;
 esac

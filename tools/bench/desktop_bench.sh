@@ -44,12 +44,14 @@ minimise=(738 34)
 out="$repo/build/bench"
 mkdir -p "$out"
 
-echo "bench: building" >&2
 bash tools/setup.sh >/dev/null
+# Both programs are of the architecture this machine runs (32-bit where it can; SORVIK_ARCH chooses).
+export SORVIK_ARCH="$(bash tools/wine_bench.sh arch)"
+echo "bench: building the $SORVIK_ARCH programs" >&2
 # The production build (no test-build checks), in its own folder so it never swaps flags with the tests'.
-build="$out/win"
+build="$out/win-$SORVIK_ARCH"
 bin="$build/bin"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$SORVIK_ARCH.cmake" \
   -DSORVIK_TEST_BUILD=OFF -DSORVIK_SERVICE_HOST=127.0.0.1:$port -DSORVIK_WEBSITE_URL=http://127.0.0.1:$port \
   -DSORVIK_FORUM_URL=http://127.0.0.1:$port >"$out/configure.log"
 cmake --build "$build" -j2 --target Sorvik sorvik_ras_standin wininfo bare_window startup_probe \
@@ -65,7 +67,7 @@ cp "$bin/Sorvik.exe" "$bin/rasapi32.dll" "$app_dir/"
 cp -r "$bin/theme" "$app_dir/"
 cp "$bin/bare_window.exe" "$out/"
 # Stripped, as tools/package.sh ships it: Wine loads a PE's debug sections into memory.
-i686-w64-mingw32-strip "$app_dir/Sorvik.exe" "$out/bare_window.exe"
+"$SORVIK_ARCH-w64-mingw32-strip" "$app_dir/Sorvik.exe" "$out/bare_window.exe"
 
 service_pid=""
 cleanup() {
@@ -278,7 +280,9 @@ for line in open(path):
         spans[f[0]] = (int(f[1]) / hz, int(f[2]), int(f[3]) / hz)
 def ratio(a, b):
     return f"{a / b:.1f}x" if b else ("=" if a == b else "inf")
-print(f"idle, {seconds:.0f} s per state (Sorvik | bare window | ratio); wineserver over the same span")
+import os
+print(f"idle, {seconds:.0f} s per state (Sorvik | bare window | ratio), {os.environ['SORVIK_ARCH']} programs;"
+      " wineserver over the same span")
 print(f"{'state':<11}{'CPU % of a core':>30}{'switches / s':>28}{'wineserver CPU %':>22}")
 for state in ("window", "hover", "connected", "tray"):
     if f"sorvik-{state}" not in spans:
@@ -315,7 +319,7 @@ startup() {
     fi
   done
   python3 - "$results" <<'EOF'
-import statistics, sys
+import os, statistics, sys
 times = {"sorvik": [], "bare": []}
 for line in open(sys.argv[1]):
     name, value = line.split()
@@ -324,7 +328,8 @@ for line in open(sys.argv[1]):
 s, b = times["sorvik"], times["bare"]
 if not s or not b:
     sys.exit("bench: a start-up probe failed every time")
-print(f"start-up to a visible main window, median of {len(s)} | {len(b)} (alternating)")
+print(f"start-up to a visible main window, median of {len(s)} | {len(b)} (alternating),"
+      f" {os.environ['SORVIK_ARCH']} programs")
 print(f"  Sorvik      {statistics.median(s):.3f} s   ({' '.join(f'{t:.3f}' for t in s)})")
 print(f"  bare window {statistics.median(b):.3f} s   ({' '.join(f'{t:.3f}' for t in b)})")
 print(f"  ratio       {statistics.median(s) / statistics.median(b):.2f}x")
