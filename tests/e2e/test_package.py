@@ -15,14 +15,28 @@ PLAYER_FILE = "我的设置.txt"
 RUNNING_REFUSED = 2
 
 
+# The download names say the Windows architecture; the installer test runs the one this machine runs.
+LABELS = {"i686": "x86", "x86_64": "x64"}
+ARCH = os.environ.get("SORVIK_ARCH", "i686")
+PE_MACHINE = {"i686": 0x14C, "x86_64": 0x8664}
+
+
 def package(out, build=BIN.parent, key=None):
+    """Packages both architectures (the tested one from build); gives each one's zip and setup.exe."""
     env = dict(os.environ)
     args = ["bash", str(REPO / "tools" / "package.sh"), "--build-dir", str(build), "--out-dir", str(out)]
     if key:
         args += ["--sign", str(key["pfx"])]
         env["SORVIK_SIGN_PASSWORD"] = key["password"]
     subprocess.run(args, check=True, stdout=subprocess.DEVNULL, env=env)
-    return next(out.glob("Sorvik-*.zip")), next(out.glob("Sorvik-*-setup.exe"))
+    return {arch: (out / f"Sorvik-1.5-{label}.zip", out / f"Sorvik-1.5-{label}-setup.exe")
+            for arch, label in LABELS.items()}
+
+
+def pe_machine(data):
+    header = int.from_bytes(data[0x3C:0x40], "little")
+    assert data[header:header + 4] == b"PE\0\0"
+    return int.from_bytes(data[header + 4:header + 6], "little")
 
 
 @pytest.fixture
@@ -70,20 +84,26 @@ def shortcut_target(lnk):
 
 
 def test_install_upgrade_and_uninstall_in_a_fresh_prefix(tmp_path, monkeypatch, demo, signing_key):
-    zip_path, setup = package(tmp_path / "dist", key=signing_key)
+    packages = package(tmp_path / "dist", key=signing_key)
+    # Each architecture's program and installer are built for it, signed, and its read-me says which it is.
+    for arch, (zip_path, setup) in packages.items():
+        exe_copy = tmp_path / f"Sorvik-{arch}.exe"
+        exe_copy.write_bytes(zipfile.ZipFile(zip_path).read("Sorvik/Sorvik.exe"))
+        assert pe_machine(exe_copy.read_bytes()) == pe_machine(setup.read_bytes()) == PE_MACHINE[arch], arch
+        assert verified(setup, signing_key["cert"]) and verified(exe_copy, signing_key["cert"]), arch
+        readme = zipfile.ZipFile(zip_path).read("Sorvik/说明.txt").decode("gbk")
+        assert ("64 位版" if arch == "x86_64" else "32 位版") in readme.splitlines()[1], arch
+    zip_path, setup = packages[ARCH]
     shipped = {name[len("Sorvik/"):]: data for name, data in
                ((n, zipfile.ZipFile(zip_path).read(n)) for n in zipfile.ZipFile(zip_path).namelist())
                if not name.endswith("/") and name != "Sorvik/说明.txt"}
     assert "Sorvik.exe" in shipped and "theme/theme.ini" in shipped and "theme/default/config.ini" in shipped
     assert not [n for n in shipped if n.endswith((".dll", ".py")) or "wininfo" in n], sorted(shipped)
-    exe_copy = tmp_path / "Sorvik.exe"
-    exe_copy.write_bytes(shipped["Sorvik.exe"])
-    assert verified(setup, signing_key["cert"]) and verified(exe_copy, signing_key["cert"])
 
     # A bench of its own: a new prefix, as on a machine that never ran Sorvik.
     monkeypatch.setenv("SORVIK_BENCH_DIR", str(tmp_path / "bench"))
     bench("prefix", timeout=600)
-    drive_c = tmp_path / "bench" / "prefix" / "drive_c"
+    drive_c = tmp_path / "bench" / ("prefix64" if ARCH == "x86_64" else "prefix") / "drive_c"
     user = next(p for p in (drive_c / "users").iterdir() if p.name != "Public")
 
     def windows_path(path):
@@ -185,5 +205,5 @@ def test_two_package_runs_give_the_same_bytes(tmp_path):
     package(second, build=build)
 
     names = sorted(p.name for p in first.iterdir())
-    assert names == sorted(p.name for p in second.iterdir()) and len(names) == 3
+    assert names == sorted(p.name for p in second.iterdir()) and len(names) == 5
     assert [n for n in names if (first / n).read_bytes() != (second / n).read_bytes()] == []

@@ -1,11 +1,18 @@
 ; The per-user installer. Built by tools/package.sh, which defines:
 ;   VERSION      the program's version (1.5)
-;   OUTFILE      where to write Sorvik-VERSION-setup.exe
+;   ARCH         x86 (32-bit program and installer) or x64 (64-bit program and installer)
+;   OUTFILE      where to write Sorvik-VERSION-ARCH-setup.exe
 ;   ICON         the program's icon
 ;   FILES_NSH    File commands for the staged program folder
 ;   REMOVE_NSH   Delete/RMDir commands for the same files, deepest first
 ;   SIGN         (optional) a command that signs the file given as its argument in place
+!if "${ARCH}" == "x64"
+Target amd64-unicode
+!else if "${ARCH}" == "x86"
 Unicode true
+!else
+!error "ARCH must be x86 or x64"
+!endif
 ManifestDPIAware true
 ; Sorvik writes vpn.dat, log.log and update.dat beside itself: it lives in a folder the
 ; player can write, so neither the install nor the program needs administrator rights.
@@ -15,6 +22,7 @@ CRCCheck on
 
 !include MUI2.nsh
 !include LogicLib.nsh
+!include x64.nsh
 
 !define PRODUCT "Sorvik加速器"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Sorvik"
@@ -51,6 +59,7 @@ BrandingText "${PRODUCT} ${VERSION}"
 
 !insertmacro MUI_LANGUAGE "SimpChinese"
 
+LangString Needs64Text ${LANG_SIMPCHINESE} "此安装程序是 64 位版，只能在 64 位 Windows 上安装。$\r$\n请下载 32 位版（文件名中带 x86 的安装程序），它适用于所有 Windows。"
 LangString RunningText ${LANG_SIMPCHINESE} "${PRODUCT}正在运行。$\r$\n请先退出${PRODUCT}（右键通知区域中的图标，选择“退出”），然后点击“重试”。"
 
 VIProductVersion "${VERSION}.0.0"
@@ -60,7 +69,7 @@ VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "CompanyName" "Sorvik"
 VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "FileDescription" "${PRODUCT} 安装程序"
 VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "ProductVersion" "${VERSION}"
-VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "OriginalFilename" "Sorvik-${VERSION}-setup.exe"
+VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "OriginalFilename" "Sorvik-${VERSION}-${ARCH}-setup.exe"
 
 ; A running Sorvik holds its exe and rewrites its files: the player quits it, we never end it.
 ; Silent runs cannot ask, so they give up with exit code 2.
@@ -82,6 +91,15 @@ FunctionEnd
 !insertmacro DEFINE_WAIT_FOR_QUIT "un."
 
 Function .onInit
+!if "${ARCH}" == "x64"
+  ; Windows' loader already turns a 64-bit exe away on 32-bit Windows; this says why should
+  ; the stub ever start there. Silent runs end with exit code 3.
+  ${IfNot} ${RunningX64}
+    MessageBox MB_OK|MB_ICONSTOP "$(Needs64Text)" /SD IDOK
+    SetErrorLevel 3
+    Quit
+  ${EndIf}
+!endif
   Call WaitForQuit
 FunctionEnd
 
