@@ -92,9 +92,10 @@ FunctionEnd
 
 Function .onInit
 !if "${ARCH}" == "x64"
-  ; Windows' loader already turns a 64-bit exe away on 32-bit Windows; this says why should
-  ; the stub ever start there. Silent runs end with exit code 3.
-  ${IfNot} ${RunningX64}
+  ; Windows' loader normally turns a 64-bit exe away on 32-bit Windows with its own message;
+  ; should this start there anyway, the player learns which download to take instead. Asked
+  ; at run time: ${RunningX64} is simply true in a 64-bit installer. Silent runs end with 3.
+  ${If} ${IsNativeIA32}
     MessageBox MB_OK|MB_ICONSTOP "$(Needs64Text)" /SD IDOK
     SetErrorLevel 3
     Quit
