@@ -27,5 +27,6 @@ namespace ras {
 // with its exact type, so a callback without WINAPI fails to compile in the 32-bit build
 // instead of corrupting the stack there (x64 has one calling convention and would not notice).
 inline LPVOID AsNotifier(RASDIALFUNC notifier) { return reinterpret_cast<LPVOID>(notifier); }
+inline LPVOID AsNotifier(RASDIALFUNC1 notifier) { return reinterpret_cast<LPVOID>(notifier); }
 
 } // namespace ras

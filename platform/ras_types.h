@@ -64,6 +64,10 @@ enum RASCONNSTATE : int {
 // Notifier type 0 of RasDialA: (WM_RASDIALEVENT, state, error).
 using RASDIALFUNC = void(WINAPI*)(UINT message, RASCONNSTATE state, DWORD error);
 inline constexpr DWORD kNotifierType0 = 0;
+// Notifier type 1: the same with the connection's handle first and an extended error last.
+using RASDIALFUNC1
+    = void(WINAPI*)(HRASCONN connection, UINT message, RASCONNSTATE state, DWORD error, DWORD extendedError);
+inline constexpr DWORD kNotifierType1 = 1;
 inline constexpr UINT kWmRasDialEvent = 0xCCCD;
 
 // Windows' <ras.h> packs its structures to 4 bytes: on x64 the connection record's handle sits

@@ -2,6 +2,7 @@
 
 #include "platform/win.h"
 
+#include <atomic>
 #include <cstddef>
 #include <mutex>
 #include <vector>
@@ -21,7 +22,8 @@ namespace {
 
 constexpr std::size_t kFirstEnumRecords = 16;
 // Longer than any dial the service lets run (its own time-outs end one within about 15 s).
-constexpr DWORD kDialBoundMs = 60000;
+// Atomic: a test may shorten it while connect threads read it.
+std::atomic<DWORD> dialBoundMs{60000};
 
 // Held while a dial starts and its handle is published, and while old connections of the entry
 // are hung up: those never meet a handle between RasDialA and its session.
@@ -64,7 +66,7 @@ std::vector<ras::RASCONNA> ActiveConnections()
 // Writes the entry and starts the dial; empty when it is under way (or the session was ended
 // meanwhile), else the text to show.
 // The caller holds listLock so that a refresh cannot free the line's texts meanwhile.
-std::string DialLine(int lineIndex, VpnSession& session)
+std::string DialLine(int lineIndex, VpnSession& session, WatchedDial& dial)
 {
     const Line* line = FindLine(lineIndex);
     if (!line) {
@@ -77,7 +79,7 @@ std::string DialLine(int lineIndex, VpnSession& session)
     const std::string phonebook = PhonebookPath();
     BuildVpnEntry(kEntryName, phonebook, line->userName, line->password, line->address, ras::VS_Default);
     session.address = line->address;
-    const DialStart started = StartDial({kEntryName, phonebook, "", "", line->userName, line->password, ""});
+    const DialStart started = dial.Start({kEntryName, phonebook, "", "", line->userName, line->password, ""});
     if (started.error != 0) {
         return RasStateText(ras::RASCS_OpenPort, started.error);
     }
@@ -113,6 +115,7 @@ void ConnectLine(int lineIndex, const std::shared_ptr<VpnSession>& session)
     }
     ResetLog();
     AppendLog(SystemLine());
+    WatchedDial dial(session);
     std::string failure;
     {
         std::lock_guard<std::mutex> dialling(dialLock);
@@ -120,14 +123,14 @@ void ConnectLine(int lineIndex, const std::shared_ptr<VpnSession>& session)
             return;
         }
         std::lock_guard<platform::CriticalSection> hold(app().listLock);
-        failure = DialLine(lineIndex, s);
+        failure = DialLine(lineIndex, s, dial);
     }
     // Outside the lock: the UI thread handling the message may need listLock itself.
     if (!failure.empty()) {
         FailSession(s, msg::MsgVpnDialFailed, failure);
         return;
     }
-    switch (AwaitDialOutcome(s, kDialBoundMs)) {
+    switch (dial.Await(dialBoundMs.load())) {
     case DialOutcome::Connected:
         // A connection that came up after the user gave it up is hung up without a word.
         if (IsCurrent(s)) {
@@ -146,6 +149,10 @@ void ConnectLine(int lineIndex, const std::shared_ptr<VpnSession>& session)
         break;
     }
 }
+
+#ifdef SORVIK_TEST_BUILD
+void SetDialBoundMs(unsigned long boundMs) { dialBoundMs = boundMs; }
+#endif
 
 void HangUpOwnConnections()
 {

@@ -20,14 +20,20 @@ inline constexpr char kDialTimeoutText[] = "连接超时";
 std::string PhonebookPath();
 
 // Thread body, the whole life of the session's connection: hang up old connections and wait for
-// their ports, rewrite the log, write the entry, dial and wait for the outcome on this thread
-// (RAS notifies on it), then, once connected, the session's reports until it ends or drops.
+// their ports, rewrite the log, write the entry, dial and wait for the outcome the notifier hands
+// over (RAS calls it on a thread of its own or, by another reading, on this one), then, once
+// connected, the session's reports until it ends or drops.
 // When no dial can start (the line is gone, a field does not fit, RAS refuses at once) the
 // reason goes to LastStatusText and the log, and MsgVpnDialFailed to notifyLabel.
 void ConnectLine(int lineIndex, const std::shared_ptr<VpnSession>& session);
 
 // The same in a new current session.
 void ConnectLine(int lineIndex);
+
+#ifdef SORVIK_TEST_BUILD
+// How long a dial may go without an outcome before it is given up (60 s); tests shorten it.
+void SetDialBoundMs(unsigned long boundMs);
+#endif
 
 // Hangs up every active connection of the entry "Sorvik加速器"; others are left alone.
 void HangUpOwnConnections();

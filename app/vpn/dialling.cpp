@@ -1,9 +1,11 @@
 #include "app/vpn/dialling.h"
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <new>
 #include <optional>
+#include <vector>
 
 #include "app/shell/app.h"
 #include "app/vpn/connection_log.h"
@@ -18,12 +20,62 @@ namespace {
 // Microsoft documents 256 characters as enough for every text; GBK takes up to two bytes each.
 constexpr DWORD kErrorTextSize = 512;
 
-// The dial this thread waits for; RAS calls the notifier on the thread that dialled.
-struct DialWatch {
-    VpnSession* session = nullptr;
-    std::optional<DialOutcome> outcome;
+// The dials the notifier can tell apart, each with its handle once it is known: a session's, or
+// (without one) DialVpn's, which is watched until its outcome.
+struct Watched {
+    std::shared_ptr<VpnSession> session;
+    ras::HRASCONN handle = nullptr;
 };
-thread_local DialWatch* watch = nullptr;
+std::mutex watchLock; // guards watched
+std::vector<Watched> watched;
+
+struct FoundDial {
+    bool watched = false;
+    std::shared_ptr<VpnSession> session;
+};
+
+// The dial an outcome is about, given its handle. News that comes before RasDialA has returned
+// the handle belongs to the one dial being started (dials start one at a time).
+FoundDial FindDialOfOutcome(ras::HRASCONN handle)
+{
+    std::lock_guard<std::mutex> hold(watchLock);
+    auto it = std::find_if(watched.begin(), watched.end(), [handle](const Watched& w) { return w.handle == handle; });
+    if (it == watched.end() && handle) {
+        it = std::find_if(watched.begin(), watched.end(), [](const Watched& w) { return !w.handle; });
+    }
+    if (it == watched.end()) {
+        return {};
+    }
+    it->handle = handle;
+    FoundDial found{true, it->session};
+    if (!found.session) {
+        watched.erase(it);
+    }
+    return found;
+}
+
+// Registers the dial before RasDialA, so that no notification can miss it, then records its
+// handle; a dial that did not start leaves nothing behind. A DialVpn dial replaces the last one.
+DialStart StartWatchedDial(const std::shared_ptr<VpnSession>& session, const DialTexts& texts)
+{
+    const auto same = [&session](const Watched& w) { return w.session == session; };
+    {
+        std::lock_guard<std::mutex> hold(watchLock);
+        std::erase_if(watched, same);
+        watched.push_back({session, nullptr});
+    }
+    const DialStart started = StartDial(texts);
+    std::lock_guard<std::mutex> hold(watchLock);
+    if (!started.handle) {
+        std::erase_if(watched, same);
+    }
+    for (Watched& w : watched) {
+        if (same(w)) {
+            w.handle = started.handle;
+        }
+    }
+    return started;
+}
 
 bool FillDialParams(ras::RASDIALPARAMSA& params, const DialTexts& texts)
 {
@@ -37,7 +89,7 @@ DialStart CallRasDial(const DialTexts& texts, ras::RASDIALPARAMSA& params)
 {
     ras::HRASCONN handle = nullptr;
     const DWORD result = RasDialA(
-        nullptr, texts.phonebookPath.c_str(), &params, ras::kNotifierType0, ras::AsNotifier(&OnRasDialEvent), &handle);
+        nullptr, texts.phonebookPath.c_str(), &params, ras::kNotifierType1, ras::AsNotifier(&OnRasDialEvent), &handle);
     if (result != 0) {
         // No notification will follow; a handle given anyway must still be freed.
         if (handle) {
@@ -48,30 +100,34 @@ DialStart CallRasDial(const DialTexts& texts, ras::RASDIALPARAMSA& params)
     return {handle, 0};
 }
 
-void HandleDialEvent(ras::RASCONNSTATE state, DWORD error)
+void HandleDialEvent(ras::HRASCONN handle, ras::RASCONNSTATE state, DWORD error)
 {
     const std::string text = RasStateText(state, error);
     AppendLog(text);
-    VpnSession* session = watch ? watch->session : nullptr;
-    // A dial the program has given up (stopped, exiting, replaced) is not news to the user.
-    const bool shown = !session || IsCurrent(*session);
-    const ras::HRASCONN handle = session ? session->handle : app().CurrentConnection.load();
-    if (state == ras::RASCS_Connected) {
-        if (watch) {
-            watch->outcome = DialOutcome::Connected;
-        }
-        if (shown) {
-            ::SendMessageW(app().notifyLabel.Handle(), msg::MsgVpnConnected, 0, reinterpret_cast<LPARAM>(handle));
-        }
+    const bool connected = state == ras::RASCS_Connected;
+    if (!connected && state != ras::RASCS_Disconnected && error == 0) {
         return;
     }
-    if (state == ras::RASCS_Disconnected || error != 0) {
-        if (watch) {
-            watch->outcome = DialOutcome::Failed;
-        }
-        if (shown) {
+    const FoundDial dial = FindDialOfOutcome(handle);
+    const std::shared_ptr<VpnSession>& session = dial.session;
+    // The user interface takes news only of CurrentConnection: publish it first.
+    if (session) {
+        PublishHandleEarly(*session, handle);
+    } else if (dial.watched) {
+        app().CurrentConnection = handle;
+    }
+    // A dial the program has given up (stopped, exiting, replaced) is not news to the user.
+    const bool shown = !session || IsCurrent(*session);
+    if (shown) {
+        if (connected) {
+            ::SendMessageW(app().notifyLabel.Handle(), msg::MsgVpnConnected, 0, reinterpret_cast<LPARAM>(handle));
+        } else {
             ReportDialOutcome(msg::MsgVpnDisconnected, text, handle);
         }
+    }
+    // Only once the user interface has taken the news does the connect thread go on (reports).
+    if (session) {
+        SetDialOutcome(*session, connected ? DialOutcome::Connected : DialOutcome::Failed);
     }
 }
 
@@ -92,46 +148,53 @@ ras::HRASCONN DialVpn(const std::string& entryName, const std::string& phonebook
     const std::string& callbackNumber, const std::string& userName, const std::string& password,
     const std::string& domain)
 {
-    const DialStart started
-        = StartDial({entryName, phonebookPath, phoneNumber, callbackNumber, userName, password, domain});
+    const DialStart started = StartWatchedDial(
+        nullptr, {entryName, phonebookPath, phoneNumber, callbackNumber, userName, password, domain});
     if (started.error != ERROR_INVALID_PARAMETER || started.handle) {
         app().CurrentConnection = started.handle;
     }
     return started.handle;
 }
 
-DialOutcome AwaitDialOutcome(VpnSession& session, DWORD boundMs)
+WatchedDial::WatchedDial(std::shared_ptr<VpnSession> session)
+    : session_(std::move(session))
 {
-    DialWatch watching;
-    watching.session = &session;
-    watch = &watching;
+}
+
+WatchedDial::~WatchedDial()
+{
+    std::lock_guard<std::mutex> hold(watchLock);
+    std::erase_if(watched, [this](const Watched& w) { return w.session == session_; });
+}
+
+DialStart WatchedDial::Start(const DialTexts& texts) { return StartWatchedDial(session_, texts); }
+
+DialOutcome WatchedDial::Await(DWORD boundMs)
+{
+    const HANDLE waits[2] = {session_->endEvent.Get(), session_->outcomeEvent.Get()};
     const DWORD start = ::GetTickCount();
-    DialOutcome result = DialOutcome::TimedOut;
     for (;;) {
         const DWORD elapsed = ::GetTickCount() - start;
         const DWORD waited
-            = ::WaitForSingleObjectEx(session.endEvent.Get(), elapsed >= boundMs ? 0 : boundMs - elapsed, TRUE);
-        if (watching.outcome) {
-            result = *watching.outcome;
-            break;
+            = ::WaitForMultipleObjectsEx(2, waits, FALSE, elapsed >= boundMs ? 0 : boundMs - elapsed, TRUE);
+        if (const std::optional<DialOutcome> outcome = DialOutcomeOf(*session_)) {
+            return *outcome;
         }
         if (waited == WAIT_OBJECT_0) {
-            result = DialOutcome::Ended;
-            break;
+            return DialOutcome::Ended;
         }
         if (waited != WAIT_IO_COMPLETION) {
-            break;
+            return DialOutcome::TimedOut;
         }
     }
-    watch = nullptr;
-    return result;
 }
 
-void WINAPI OnRasDialEvent(UINT /*message*/, ras::RASCONNSTATE state, DWORD error)
+void WINAPI OnRasDialEvent(
+    ras::HRASCONN connection, UINT /*message*/, ras::RASCONNSTATE state, DWORD error, DWORD /*extendedError*/)
 {
     // Called by RAS: nothing may escape back into it.
     try {
-        HandleDialEvent(state, error);
+        HandleDialEvent(connection, state, error);
     } catch (const std::bad_alloc&) {
         platform::OutOfMemory();
     } catch (...) {

@@ -3,12 +3,12 @@
 
 #include "platform/win.h"
 
+#include <memory>
 #include <string>
 #include <type_traits>
 
+#include "app/vpn/vpn_session.h"
 #include "platform/ras_api.h"
-
-struct VpnSession;
 
 // What a dial passes to RAS in RASDIALPARAMSA.
 struct DialTexts {
@@ -28,8 +28,8 @@ struct DialStart {
 
 // Starts the asynchronous dial. A text too long for its field starts nothing
 // (ERROR_INVALID_PARAMETER); a dial RAS refuses at once gives no handle (one given anyway is
-// hung up). RAS makes the notifications on the calling thread, which must then wait alertably
-// until the dial's outcome (see AwaitDialOutcome).
+// hung up). The calling thread must live until the dial's outcome: RAS requires it, whether it
+// calls the notifier on a thread of its own or, as some read its documentation, on this one.
 DialStart StartDial(const DialTexts& texts);
 
 // StartDial, with the handle put into CurrentConnection (0 when no dial was started).
@@ -37,15 +37,32 @@ ras::HRASCONN DialVpn(const std::string& entryName, const std::string& phonebook
     const std::string& callbackNumber, const std::string& userName, const std::string& password,
     const std::string& domain);
 
-enum class DialOutcome { Connected, Failed, Ended, TimedOut };
+// A session's dial as the notifier finds it, from just before RasDialA until this object goes:
+// the notifier is given the dial's handle and hands the outcome to this session, whichever
+// thread RAS calls it on. Dials are started one at a time (the connect procedure's lock).
+class WatchedDial {
+public:
+    explicit WatchedDial(std::shared_ptr<VpnSession> session);
+    ~WatchedDial();
+    WatchedDial(const WatchedDial&) = delete;
+    WatchedDial& operator=(const WatchedDial&) = delete;
 
-// Waits alertably, so that the notifier runs, until the session's dial is connected or has failed,
-// the session is ended, or `boundMs` has passed. Call on the thread that started the dial.
-DialOutcome AwaitDialOutcome(VpnSession& session, DWORD boundMs);
+    // StartDial, for this session.
+    DialStart Start(const DialTexts& texts);
 
-void WINAPI OnRasDialEvent(UINT message, ras::RASCONNSTATE state, DWORD error);
+    // Waits until the dial is connected or has failed, the session is ended, or `boundMs` has
+    // passed. Alertably, so that notifications made as APCs on this thread run too.
+    DialOutcome Await(DWORD boundMs);
+
+private:
+    std::shared_ptr<VpnSession> session_;
+};
+
+// The dial notifier, of type 1: the handle says which dial a notification is about.
+void WINAPI OnRasDialEvent(
+    ras::HRASCONN connection, UINT message, ras::RASCONNSTATE state, DWORD error, DWORD extendedError);
 // RAS calls it through this exact type; a mismatch in the calling convention must not compile.
-static_assert(std::is_same_v<decltype(&OnRasDialEvent), ras::RASDIALFUNC>);
+static_assert(std::is_same_v<decltype(&OnRasDialEvent), ras::RASDIALFUNC1>);
 
 // The state's text, or the system's text for a non-zero error.
 std::string RasStateText(int state, DWORD error);

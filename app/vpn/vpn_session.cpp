@@ -11,7 +11,7 @@ namespace {
 constexpr DWORD kReleaseWaitMs = 3000;
 constexpr DWORD kReleasePollMs = 50;
 
-std::mutex sessionLock; // guards current and every session's handle, ended and hungUp
+std::mutex sessionLock; // guards current and every session's handle, ended, hungUp and dialOutcome
 std::shared_ptr<VpnSession> current;
 
 std::mutex releaseLock; // guards hungUpHandles
@@ -44,6 +44,7 @@ bool Released(ras::HRASCONN handle)
 
 VpnSession::VpnSession()
     : endEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
+    , outcomeEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
 }
 
@@ -83,6 +84,9 @@ bool PublishHandle(VpnSession& session, ras::HRASCONN handle)
 {
     {
         std::lock_guard<std::mutex> hold(sessionLock);
+        if (handle && session.handle == handle) {
+            return !session.ended;
+        }
         session.handle = handle;
         if (!session.ended) {
             app().CurrentConnection = handle;
@@ -92,6 +96,30 @@ bool PublishHandle(VpnSession& session, ras::HRASCONN handle)
     }
     HangUpHandle(handle);
     return false;
+}
+
+void PublishHandleEarly(VpnSession& session, ras::HRASCONN handle)
+{
+    std::lock_guard<std::mutex> hold(sessionLock);
+    if (!session.ended && !session.handle) {
+        session.handle = handle;
+        app().CurrentConnection = handle;
+    }
+}
+
+void SetDialOutcome(VpnSession& session, DialOutcome outcome)
+{
+    {
+        std::lock_guard<std::mutex> hold(sessionLock);
+        session.dialOutcome = outcome;
+    }
+    ::SetEvent(session.outcomeEvent.Get());
+}
+
+std::optional<DialOutcome> DialOutcomeOf(const VpnSession& session)
+{
+    std::lock_guard<std::mutex> hold(sessionLock);
+    return session.dialOutcome;
 }
 
 void EndSession(VpnSession& session)

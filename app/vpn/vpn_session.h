@@ -6,10 +6,13 @@
 #include "platform/win.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/handles.h"
 #include "platform/ras_api.h"
+
+enum class DialOutcome { Connected, Failed, Ended, TimedOut };
 
 struct VpnSession {
     VpnSession();
@@ -18,11 +21,15 @@ struct VpnSession {
     std::string address;
     // Manual-reset; set once the program ends the session (stop, exit, a new connect, a failure).
     platform::UniqueHandle endEvent;
+    // Manual-reset; set by the dial notifier, on whichever thread RAS calls it, once dialOutcome
+    // is Connected or Failed.
+    platform::UniqueHandle outcomeEvent;
 
     // Guarded by the session lock (vpn_session.cpp).
     ras::HRASCONN handle = nullptr;
     bool ended = false;
     bool hungUp = false;
+    std::optional<DialOutcome> dialOutcome;
 };
 
 // Starts a new current session. The one it replaces is ended and its handle hung up. UI thread.
@@ -34,8 +41,17 @@ bool IsCurrent(const VpnSession& session);
 bool IsEnded(const VpnSession& session);
 
 // Gives the session its dialled handle and, while it is still current, makes it CurrentConnection.
-// False when the session has been ended meanwhile: the handle has then been hung up here.
+// False when the session has been ended meanwhile: the handle has then been hung up here. The
+// same handle again changes nothing.
 bool PublishHandle(VpnSession& session, ras::HRASCONN handle);
+
+// The same for the dial notifier, whose news may come before RasDialA has returned the handle: a
+// session not yet ended gets it; it never hangs up (that is PublishHandle's, on the dialling thread).
+void PublishHandleEarly(VpnSession& session, ras::HRASCONN handle);
+
+// The dial's outcome as the notifier hands it to the connect thread: stored, then outcomeEvent set.
+void SetDialOutcome(VpnSession& session, DialOutcome outcome);
+std::optional<DialOutcome> DialOutcomeOf(const VpnSession& session);
 
 // Ends the session: it is no longer current, its waits end, and its handle is hung up (once, by
 // whichever caller comes first). Any thread.

@@ -1,5 +1,6 @@
 // The acceleration commands against the real main window, the RAS stand-in and the demo service.
 #include "tests/win/main_window_fixture.h"
+#include "tests/win/notify_modes.h"
 
 #include <filesystem>
 
@@ -20,12 +21,13 @@ constexpr char kLines[] = R"({"lines": [
     {"name": "C", "address": "127.0.0.43", "probe_port": 18743, "user": "c", "password": "c", "load": "x"}],
     "notice": {"version": "1.5"}, "faults": {}})";
 
-class Accelerate : public MainWindowFixture {
+class Accelerate : public MainWindowFixture, public notify_modes::InBothModes {
 protected:
     std::string ServiceConfig() const override { return kLines; }
 
     void SetUp() override
     {
+        UseMode();
         MainWindowFixture::SetUp();
         ASSERT_TRUE(PumpUntil(SpeedTestDone, 20000));
         Pump(100);
@@ -59,7 +61,7 @@ protected:
     }
 };
 
-TEST_F(Accelerate, OneClickTakesTheFastestMeasuredLine)
+TEST_P(Accelerate, OneClickTakesTheFastestMeasuredLine)
 {
     SetLatencies({"80", "连接超时", "35"});
     OneClickAccelerate();
@@ -72,7 +74,7 @@ TEST_F(Accelerate, OneClickTakesTheFastestMeasuredLine)
     EXPECT_TRUE(PumpUntil([] { return HelloFor("?ip=127.0.0.43"); }, 10000));
 }
 
-TEST_F(Accelerate, OneClickWithNothingMeasuredDoesNothing)
+TEST_P(Accelerate, OneClickWithNothingMeasuredDoesNothing)
 {
     SetLatencies({"", "连接超时", ""});
     OneClickAccelerate();
@@ -83,7 +85,7 @@ TEST_F(Accelerate, OneClickWithNothingMeasuredDoesNothing)
     EXPECT_FALSE(TrayItemGreyed(kTrayOneClick));
 }
 
-TEST_F(Accelerate, OneClickWhileTheListShowsKeepsTheListBesideTheResult)
+TEST_P(Accelerate, OneClickWhileTheListShowsKeepsTheListBesideTheResult)
 {
     SetLatencies({"5", "", ""});
     ShowCustomPanel();
@@ -92,7 +94,7 @@ TEST_F(Accelerate, OneClickWhileTheListShowsKeepsTheListBesideTheResult)
     EXPECT_TRUE(app().resultImage.Visible());
 }
 
-TEST_F(Accelerate, StopWhileDiallingEndsOnTheListAndIgnoresTheLaterDrop)
+TEST_P(Accelerate, StopWhileDiallingEndsOnTheListAndIgnoresTheLaterDrop)
 {
     AccelerateLine(1);
     StopAcceleration();
@@ -105,7 +107,7 @@ TEST_F(Accelerate, StopWhileDiallingEndsOnTheListAndIgnoresTheLaterDrop)
     EXPECT_TRUE(TrayItemGreyed(kTrayStop));
 }
 
-TEST_F(Accelerate, AFailureKeepsOneClickGreyedUntilBack)
+TEST_P(Accelerate, AFailureKeepsOneClickGreyedUntilBack)
 {
     ShowCustomPanel();
     AccelerateLine(2);
@@ -119,7 +121,7 @@ TEST_F(Accelerate, AFailureKeepsOneClickGreyedUntilBack)
     EXPECT_FALSE(app().resultImage.Visible());
 }
 
-TEST_F(Accelerate, AccelerateWithoutASelectionMarkStaysOnTheList)
+TEST_P(Accelerate, AccelerateWithoutASelectionMarkStaysOnTheList)
 {
     ShowCustomPanel();
     AccelerateSelected();
@@ -156,5 +158,7 @@ TEST_P(ResultPicture, IsCentredTruncatingTowardZero)
 }
 
 INSTANTIATE_TEST_SUITE_P(Widths, ResultPicture, ::testing::Values(std::make_pair(200, 300), std::make_pair(801, 0)));
+
+SORVIK_IN_BOTH_NOTIFY_MODES(Accelerate);
 
 } // namespace

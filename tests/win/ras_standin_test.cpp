@@ -22,6 +22,7 @@
 #include "platform/handles.h"
 #include "platform/ras_api.h"
 #include "platform/thread.h"
+#include "tests/win/notify_modes.h"
 #include "tests/win/ras_ledger.h"
 
 namespace {
@@ -306,6 +307,7 @@ struct Note {
     ras::RASCONNSTATE state;
     DWORD error;
     DWORD thread;
+    ras::HRASCONN connection; // what a type 1 notifier is told; null for type 0
 };
 
 // What one notifier has been told. Type 0 notifiers carry no context, so each dial of a test
@@ -371,13 +373,19 @@ NoteLog noteLogs[2];
 
 template <int Slot> void WINAPI RecordNote(UINT message, ras::RASCONNSTATE state, DWORD error)
 {
-    noteLogs[Slot].Add(Note{message, state, error, ::GetCurrentThreadId()});
+    noteLogs[Slot].Add(Note{message, state, error, ::GetCurrentThreadId(), nullptr});
+}
+
+template <int Slot>
+void WINAPI RecordNote1(ras::HRASCONN connection, UINT message, ras::RASCONNSTATE state, DWORD error, DWORD)
+{
+    noteLogs[Slot].Add(Note{message, state, error, ::GetCurrentThreadId(), connection});
 }
 
 // Hangs up at the end of a test whatever the test left dialling.
 class Dial {
 public:
-    template <int Slot>
+    template <int Slot, DWORD NotifierType = ras::kNotifierType0>
     static Dial Start(const char* phonebook, const char* entry, const std::string& user, const std::string& password,
         const std::string& phoneNumber = std::string())
     {
@@ -390,8 +398,9 @@ public:
         std::strncpy(params.szPassword, password.c_str(), ras::kMaxPassword);
         Dial d;
         const ULONGLONG before = ::GetTickCount64();
-        d.result
-            = RasDialA(nullptr, phonebook, &params, ras::kNotifierType0, ras::AsNotifier(&RecordNote<Slot>), &d.handle);
+        const LPVOID notifier = NotifierType == ras::kNotifierType1 ? ras::AsNotifier(&RecordNote1<Slot>)
+                                                                    : ras::AsNotifier(&RecordNote<Slot>);
+        d.result = RasDialA(nullptr, phonebook, &params, NotifierType, notifier, &d.handle);
         d.returnedAfterMs = ::GetTickCount64() - before;
         return d;
     }
@@ -432,6 +441,11 @@ const std::vector<int> kGoodDial = {ras::RASCS_OpenPort, ras::RASCS_PortOpened, 
     ras::RASCS_Authenticated, ras::RASCS_Connected};
 
 // --- The library that answers is the stand-in beside the exe ------------------------------
+
+class RasStandInDial : public ::testing::Test, public notify_modes::InBothModes {
+protected:
+    void SetUp() override { UseMode(); }
+};
 
 TEST(RasStandInModule, LoadedFromBesideTheExe)
 {
@@ -614,7 +628,7 @@ TEST(RasStandInPhonebook, BadNamesArgumentsAndMissingEntriesAreRefused)
 
 // --- Dialling ---------------------------------------------------------------------------
 
-TEST(RasStandInDial, GoodDialReportsEveryStateInOrderOnTheDiallingThread)
+TEST_P(RasStandInDial, GoodDialReportsEveryStateInOrderOnOneThread)
 {
     LoginServer server("hd01", "口令01", 600);
     ASSERT_TRUE(server.Listening());
@@ -629,10 +643,13 @@ TEST(RasStandInDial, GoodDialReportsEveryStateInOrderOnTheDiallingThread)
     ASSERT_TRUE(noteLogs[0].WaitForState(ras::RASCS_Connected, 10000));
 
     EXPECT_EQ(noteLogs[0].States(), kGoodDial);
+    // As an APC on the dialling thread, or all on the dial's own thread.
+    const DWORD notifying = Apc() ? ::GetCurrentThreadId() : noteLogs[0].Notes().front().thread;
+    EXPECT_NE(notifying == ::GetCurrentThreadId(), !Apc());
     for (const Note& n : noteLogs[0].Notes()) {
         EXPECT_EQ(n.message, ras::kWmRasDialEvent);
         EXPECT_EQ(n.error, 0u);
-        EXPECT_EQ(n.thread, ::GetCurrentThreadId());
+        EXPECT_EQ(n.thread, notifying);
     }
     // The credentials travel in the system code page.
     ASSERT_EQ(server.Logins().size(), 1u);
@@ -651,7 +668,7 @@ TEST(RasStandInDial, GoodDialReportsEveryStateInOrderOnTheDiallingThread)
     EXPECT_TRUE(Enumerate().empty());
 }
 
-TEST(RasStandInDial, WrongCredentialsStopAtAuthenticateWith691)
+TEST_P(RasStandInDial, WrongCredentialsStopAtAuthenticateWith691)
 {
     LoginServer server("hk04", "right");
     ASSERT_TRUE(server.Listening());
@@ -682,7 +699,7 @@ TEST(RasStandInDial, WrongCredentialsStopAtAuthenticateWith691)
     EXPECT_EQ(dial.HangUp(), 0u);
 }
 
-TEST(RasStandInDial, UnreachableServerFailsAtConnectDevice)
+TEST_P(RasStandInDial, UnreachableServerFailsAtConnectDevice)
 {
     std::string address;
     {
@@ -704,7 +721,7 @@ TEST(RasStandInDial, UnreachableServerFailsAtConnectDevice)
     EXPECT_EQ(notes.back().error, ras::kErrorAutomaticVpnFailed);
 }
 
-TEST(RasStandInDial, SilentServerFailsAtConnectDeviceWithTheTimeoutError)
+TEST_P(RasStandInDial, SilentServerFailsAtConnectDeviceWithTheTimeoutError)
 {
     // A listener that never accepts, its queue already full: further connects get no answer.
     std::string address;
@@ -743,7 +760,7 @@ TEST(RasStandInDial, SilentServerFailsAtConnectDeviceWithTheTimeoutError)
     EXPECT_EQ(notes.back().error, ras::kErrorVpnTimeout);
 }
 
-TEST(RasStandInDial, DialledNumberOverridesTheEntrysAddress)
+TEST_P(RasStandInDial, DialledNumberOverridesTheEntrysAddress)
 {
     LoginServer server("u", "p");
     ASSERT_TRUE(server.Listening());
@@ -756,11 +773,12 @@ TEST(RasStandInDial, DialledNumberOverridesTheEntrysAddress)
     EXPECT_EQ(server.Logins().size(), 1u);
 }
 
-TEST(RasStandInDial, MissingEntryIsReportedWith623)
+TEST_P(RasStandInDial, MissingEntryIsReportedWith623)
 {
     TempPhonebook pbk;
     ASSERT_EQ(WriteEntry(pbk.Path(), kOtherEntry, "10.0.0.6"), 0u);
-    Dial dial = Dial::Start<0>(pbk.Path(), kEntry, "u", "p");
+    // With a type 1 notifier, which is also told the connection.
+    Dial dial = Dial::Start<0, ras::kNotifierType1>(pbk.Path(), kEntry, "u", "p");
     ASSERT_EQ(dial.result, 0u);
     ASSERT_NE(dial.handle, nullptr);
     ASSERT_TRUE(noteLogs[0].WaitForError(3000));
@@ -768,9 +786,10 @@ TEST(RasStandInDial, MissingEntryIsReportedWith623)
     const std::vector<Note> notes = noteLogs[0].Notes();
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_EQ(notes[0].error, ras::kErrorCannotFindPhonebookEntry);
+    EXPECT_EQ(notes[0].connection, dial.handle);
 }
 
-TEST(RasStandInDial, ADropIsAnnouncedToTheRegisteredEventsNotToTheNotifier)
+TEST_P(RasStandInDial, ADropIsAnnouncedToTheRegisteredEventsNotToTheNotifier)
 {
     LoginServer server("u", "p");
     ASSERT_TRUE(server.Listening());
@@ -803,7 +822,7 @@ TEST(RasStandInDial, ADropIsAnnouncedToTheRegisteredEventsNotToTheNotifier)
     EXPECT_EQ(status.dwError, ras::kErrorRemoteDisconnection);
 }
 
-TEST(RasStandInDial, HangUpWhileAuthenticatingEndsTheReports)
+TEST_P(RasStandInDial, HangUpWhileAuthenticatingEndsTheReports)
 {
     LoginServer server("u", "p", 1500);
     ASSERT_TRUE(server.Listening());
@@ -819,7 +838,7 @@ TEST(RasStandInDial, HangUpWhileAuthenticatingEndsTheReports)
     EXPECT_EQ(noteLogs[0].States(), std::vector<int>(kGoodDial.begin(), kGoodDial.begin() + 6));
 }
 
-TEST(RasStandInDial, BadParametersAreRefusedAtOnce)
+TEST_P(RasStandInDial, BadParametersAreRefusedAtOnce)
 {
     TempPhonebook pbk;
     ras::RASDIALPARAMSA params{};
@@ -830,13 +849,15 @@ TEST(RasStandInDial, BadParametersAreRefusedAtOnce)
         RasDialA(nullptr, pbk.Path(), &params, 0, ras::AsNotifier(&RecordNote<0>), &handle), ras::kErrorInvalidSize);
     EXPECT_EQ(handle, nullptr);
     params.dwSize = ras::kRasDialParamsSize;
-    EXPECT_EQ(RasDialA(nullptr, pbk.Path(), &params, 1, ras::AsNotifier(&RecordNote<0>), &handle),
+    EXPECT_EQ(RasDialA(nullptr, pbk.Path(), &params, 2, ras::AsNotifier(&RecordNote<0>), &handle),
         static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     EXPECT_EQ(handle, nullptr);
     EXPECT_EQ(RasDialA(nullptr, pbk.Path(), &params, 0, ras::AsNotifier(&RecordNote<0>), nullptr),
         static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     ASSERT_EQ(ledger::Take().size(), 1u) << "the wrong dwSize";
 }
+
+SORVIK_IN_BOTH_NOTIFY_MODES(RasStandInDial);
 
 // --- After a hang-up, and the misuse ledger ---------------------------------------------------
 

@@ -9,13 +9,15 @@
 #include "platform/ras_api.h"
 #include "tests/win/ras_ledger.h"
 #include "tests/win/vpn_test_support.h"
+#include "tests/win/notify_modes.h"
 
 namespace {
 
-class VpnLifecycle : public MainWindowFixture {
+class VpnLifecycle : public MainWindowFixture, public notify_modes::InBothModes {
 protected:
     void SetUp() override
     {
+        UseMode();
         MainWindowFixture::SetUp();
         ASSERT_TRUE(uitest::PollUntil(SpeedTestDone, 20000));
     }
@@ -31,7 +33,7 @@ protected:
     static bool Connected() { return (app().trayMenu.ItemState(kTrayStop) & MFS_GRAYED) == 0; }
 };
 
-TEST_F(VpnLifecycle, ADropAfterConnectedShowsTheFailureWithTheSystemsText)
+TEST_P(VpnLifecycle, ADropAfterConnectedShowsTheFailureWithTheSystemsText)
 {
     AccelerateLine(1);
     ASSERT_TRUE(uitest::PollUntil(Connected, 15000));
@@ -48,5 +50,7 @@ TEST_F(VpnLifecycle, ADropAfterConnectedShowsTheFailureWithTheSystemsText)
     EXPECT_TRUE(uitest::PollUntil([] { return RunningReportStreams() == 0; }, 5000)) << "the keep-alive ends";
     EXPECT_EQ(app().CurrentConnection.load(), nullptr);
 }
+
+SORVIK_IN_BOTH_NOTIFY_MODES(VpnLifecycle);
 
 } // namespace

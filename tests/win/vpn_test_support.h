@@ -92,6 +92,7 @@ struct Seen {
     UINT message = 0;
     bool connectionSet = false; // CurrentConnection was non-zero
     std::string status; // LastStatusText
+    ras::HRASCONN connection = nullptr; // CurrentConnection
 };
 
 inline ras::HRASCONN FakeHandle(std::uintptr_t value) { return reinterpret_cast<ras::HRASCONN>(value); }
@@ -111,7 +112,8 @@ protected:
         WTWindow::SetMessageHook(a.notifyLabel.Handle(), [this](HWND, UINT message, WPARAM, LPARAM) -> LRESULT {
             if (message == msg::MsgVpnConnected || message == msg::MsgVpnDisconnected
                 || message == msg::MsgVpnDialFailed) {
-                seen_.push_back({message, app().CurrentConnection.load() != nullptr, LastStatus()});
+                const ras::HRASCONN current = app().CurrentConnection.load();
+                seen_.push_back({message, current != nullptr, LastStatus(), current});
                 if (onMessage_) {
                     onMessage_(message);
                 }

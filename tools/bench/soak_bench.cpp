@@ -17,6 +17,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/lines/accelerate.h"
@@ -244,6 +245,10 @@ int RunSoak(int cycles)
     const Counts counts = StandInCounts();
     std::printf("soak: %d cycles in %.0f s (%d dropped by the line, %d reconnected while connected), %d steps late\n",
         tally.cycles, seconds, tally.drops, tally.reconnects, tally.stuck);
+    // The RAS stand-in reads the same variable at each dial.
+    wchar_t mode[8] = {};
+    const bool apc = ::GetEnvironmentVariableW(L"SORVIK_RAS_NOTIFY", mode, 8) == 3 && std::wstring_view(mode) == L"apc";
+    std::printf("  dial notifier called %s\n", apc ? "as APCs on the dialling thread" : "on the stand-in's own thread");
     std::printf("  connections that reached Connected (stand-in) %5lu   hello reports       %5d\n",
         static_cast<unsigned long>(counts.connected), reports.hello);
     std::printf("  hung up by the program while connected        %5lu   remove reports      %5d\n",

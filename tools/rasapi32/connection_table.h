@@ -31,7 +31,8 @@ struct Connection {
     std::atomic<DWORD> error{0};
     // Manual-reset event RasHangUpA sets to wake the worker's waits.
     platform::UniqueHandle hangUpEvent;
-    // The thread that called RasDialA: the notifications are made on it.
+    // The thread that called RasDialA: it must live until the dial's outcome; with APC delivery
+    // the notifications are made on it.
     platform::UniqueHandle callerThread;
 };
 

@@ -1,8 +1,13 @@
 // RasDialA: returns at once with a handle; a worker thread then goes through the states a PPTP
-// dial reports, reaching the line server on its control port. As on Windows, the notifier is
-// called in the context of the thread that called RasDialA (an APC: that thread must wait
-// alertably), for each state until Connected or an error, and never after. A later drop is
-// announced only to RasConnectionNotificationA's events and RasGetConnectStatusA.
+// dial reports, reaching the line server on its control port. The notifier (type 0 or 1) is
+// called for each state until Connected or an error, and never after; the thread that called
+// RasDialA must stay alive until then. A later drop is announced only to
+// RasConnectionNotificationA's events and RasGetConnectStatusA.
+// Microsoft writes that RAS notifies "in the context of the thread that made the RasDial call",
+// and its asynchronous RasDial sample waits for the outcome without being alertable, so the
+// notifier runs on a thread of RAS's own. That is what this library does by default: the dial's
+// worker calls it. SORVIK_RAS_NOTIFY=apc (read at each RasDialA) takes the other reading: each
+// notification is an APC to the calling thread, which must then wait alertably.
 #include "platform/win.h"
 
 #include <algorithm>
@@ -10,6 +15,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "connection_table.h"
 #include "ledger.h"
@@ -26,9 +32,46 @@ constexpr unsigned short kPptpPort = 1723;
 constexpr DWORD kConnectTimeoutMs = 3000;
 constexpr DWORD kLoginTimeoutMs = 10000;
 
+enum class DeliveryMode { OwnThread, Apc };
+
+DeliveryMode ModeFromEnvironment()
+{
+    wchar_t value[8] = {};
+    const DWORD n = ::GetEnvironmentVariableW(L"SORVIK_RAS_NOTIFY", value, 8);
+    return n == 3 && std::wstring_view(value, n) == L"apc" ? DeliveryMode::Apc : DeliveryMode::OwnThread;
+}
+
+// The notifier as RasDialA was given it: its type decides how it is called.
+struct Notifier {
+    DWORD type = ras::kNotifierType0;
+    LPVOID function = nullptr;
+
+    void Call(ras::HRASCONN handle, ras::RASCONNSTATE state, DWORD error) const
+    {
+        if (type == ras::kNotifierType1) {
+            reinterpret_cast<ras::RASDIALFUNC1>(function)(handle, ras::kWmRasDialEvent, state, error, 0);
+        } else {
+            reinterpret_cast<ras::RASDIALFUNC>(function)(ras::kWmRasDialEvent, state, error);
+        }
+    }
+};
+
+// One notification made, unless the connection was hung up meanwhile.
+void Make(const Connection& c, const Notifier& notifier, ras::RASCONNSTATE state, DWORD error)
+{
+    if (c.hungUp) {
+        return;
+    }
+    if (state == ras::RASCS_Connected) {
+        CountConnected();
+    }
+    notifier.Call(c.handle, state, error);
+}
+
 struct DialJob {
     std::shared_ptr<Connection> connection;
-    ras::RASDIALFUNC notifier = nullptr;
+    Notifier notifier;
+    DeliveryMode mode = DeliveryMode::OwnThread;
     bool entryFound = false;
     std::string address;
     std::string userName;
@@ -39,7 +82,7 @@ struct DialJob {
 // One notification on its way to the calling thread.
 struct Delivery {
     std::shared_ptr<Connection> connection;
-    ras::RASDIALFUNC notifier = nullptr;
+    Notifier notifier;
     ras::RASCONNSTATE state = ras::RASCS_OpenPort;
     DWORD error = 0;
     platform::UniqueHandle delivered; // set once the notifier has returned
@@ -49,20 +92,22 @@ void CALLBACK DeliverNotification(ULONG_PTR param)
 {
     const std::unique_ptr<std::shared_ptr<Delivery>> hold(reinterpret_cast<std::shared_ptr<Delivery>*>(param));
     const Delivery& d = **hold;
-    if (!d.connection->hungUp) {
-        if (d.state == ras::RASCS_Connected) {
-            CountConnected();
-        }
-        d.notifier(ras::kWmRasDialEvent, d.state, d.error);
-    }
+    Make(*d.connection, d.notifier, d.state, d.error);
     ::SetEvent(d.delivered.Get());
 }
 
-// Queues the notification to the calling thread and waits until it has been made. False when
-// the caller is gone (a misuse: nobody hears the rest of this dial).
+// Makes the notification, on this worker or as an APC to the calling thread, and returns once it
+// has been made. False when the caller is gone (a misuse: nobody hears the rest of this dial).
 bool Deliver(const DialJob& job, ras::RASCONNSTATE state, DWORD error)
 {
     Connection& c = *job.connection;
+    if (job.mode == DeliveryMode::OwnThread) {
+        if (::WaitForSingleObject(c.callerThread.Get(), 0) == WAIT_OBJECT_0) {
+            return false;
+        }
+        Make(c, job.notifier, state, error);
+        return true;
+    }
     auto d = std::make_shared<Delivery>();
     d->connection = job.connection;
     d->notifier = job.notifier;
@@ -199,8 +244,8 @@ DWORD Dial(
     if (!SizeAccepted("RasDialA", params->dwSize, {ras::kRasDialParamsSize, ras::kRasDialParamsWithSubEntrySize})) {
         return ras::kErrorInvalidSize;
     }
-    // Only the asynchronous dial with a type 0 notifier is offered.
-    if (notifierType != ras::kNotifierType0 || !notifier) {
+    // Only the asynchronous dial with a type 0 or type 1 notifier is offered.
+    if ((notifierType != ras::kNotifierType0 && notifierType != ras::kNotifierType1) || !notifier) {
         return ERROR_INVALID_PARAMETER;
     }
     if (!phonebook || !*phonebook) {
@@ -208,7 +253,8 @@ DWORD Dial(
     }
 
     DialJob job;
-    job.notifier = reinterpret_cast<ras::RASDIALFUNC>(notifier);
+    job.notifier = {notifierType, notifier};
+    job.mode = ModeFromEnvironment();
     job.userName = FieldText(params->szUserName);
     job.password = FieldText(params->szPassword);
     const std::string entryName = FieldText(params->szEntryName);
