@@ -25,6 +25,9 @@ using TheirCredentials = RASCREDENTIALSA;
 using TheirConnStatus = RASCONNSTATUSA;
 using TheirState = RASCONNSTATE;
 
+// A type's size; handles are pointers, and their size is the point here.
+template <typename T> constexpr std::size_t SizeOf = sizeof(T);
+
 // Where a member of theirs starts: a layout we declare must end there, the padding aside.
 template <typename Ours> constexpr std::size_t PaddedTo(std::size_t end)
 {
@@ -36,9 +39,9 @@ template <typename Ours> constexpr std::size_t PaddedTo(std::size_t end)
 // Same offset and same size as the member of the same name in <ras.h>.
 #define SORVIK_SAME_MEMBER(Ours, Theirs, member)                                                                       \
     static_assert(offsetof(Ours, member) == offsetof(Theirs, member), #Ours "::" #member ": offset");                  \
-    static_assert(sizeof(Ours::member) == sizeof(Theirs::member), #Ours "::" #member ": size")
+    static_assert(SizeOf<decltype(Ours::member)> == SizeOf<decltype(Theirs::member)>, #Ours "::" #member ": size")
 
-static_assert(sizeof(OurHandle) == sizeof(HRASCONN));
+static_assert(SizeOf<OurHandle> == SizeOf<HRASCONN>);
 static_assert(sizeof(OurState) == sizeof(TheirState));
 static_assert(int{ras::RASCS_Authenticate} == int{RASCS_Authenticate} && int{ras::RASCS_AuthAck} == int{RASCS_AuthAck}
     && int{ras::RASCS_Authenticated} == int{RASCS_Authenticated}
