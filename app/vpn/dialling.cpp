@@ -54,23 +54,28 @@ FoundDial FindDialOfOutcome(ras::HRASCONN handle)
     return found;
 }
 
+// Forgets the session's dial (null: DialVpn's). Called with watchLock held.
+void UnwatchLocked(const std::shared_ptr<VpnSession>& session)
+{
+    std::erase_if(watched, [&session](const Watched& w) { return w.session == session; });
+}
+
 // Registers the dial before RasDialA, so that no notification can miss it, then records its
 // handle; a dial that did not start leaves nothing behind. A DialVpn dial replaces the last one.
 DialStart StartWatchedDial(const std::shared_ptr<VpnSession>& session, const DialTexts& texts)
 {
-    const auto same = [&session](const Watched& w) { return w.session == session; };
     {
         std::lock_guard<std::mutex> hold(watchLock);
-        std::erase_if(watched, same);
+        UnwatchLocked(session);
         watched.push_back({session, nullptr});
     }
     const DialStart started = StartDial(texts);
     std::lock_guard<std::mutex> hold(watchLock);
     if (!started.handle) {
-        std::erase_if(watched, same);
+        UnwatchLocked(session);
     }
     for (Watched& w : watched) {
-        if (same(w)) {
+        if (w.session == session) {
             w.handle = started.handle;
         }
     }
@@ -164,7 +169,7 @@ WatchedDial::WatchedDial(std::shared_ptr<VpnSession> session)
 WatchedDial::~WatchedDial()
 {
     std::lock_guard<std::mutex> hold(watchLock);
-    std::erase_if(watched, [this](const Watched& w) { return w.session == session_; });
+    UnwatchLocked(session_);
 }
 
 DialStart WatchedDial::Start(const DialTexts& texts) { return StartWatchedDial(session_, texts); }
