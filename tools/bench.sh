@@ -28,7 +28,8 @@ if [ "${1:-speed}" = soak ]; then
   set -- soak "$@"
   cmake --build "$tree" --target soak_bench sorvik_ras_standin >/dev/null
   bash tools/wine_bench.sh prefix
-  SORVIK_REPO="$repo" SORVIK_RECORD_DIR="$repo/build/soak-records" exec bash tests/win/run_with_service.sh bash tools/wine_bench.sh run "$tree"/bin/soak_bench.exe "${@:2}"
+  SORVIK_REPO="$repo" SORVIK_RECORD_DIR="$repo/build/soak-records" SORVIK_RAS_STANDIN="$tree/ras-standin/rasapi32.dll" \
+    exec bash tests/win/run_with_service.sh bash tools/wine_bench.sh run "$tree"/bin/soak_bench.exe "${@:2}"
 fi
 cmake --build "$tree" --target speed_test_bench >/dev/null
 bash tools/wine_bench.sh run "$tree"/bin/speed_test_bench.exe

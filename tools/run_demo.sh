@@ -33,7 +33,6 @@ app="$demo/Sorvik"
 rm -rf "$app"
 mkdir -p "$app"
 cp "$tree/bin/Sorvik.exe" "$app/"
-[ -f "$tree/bin/rasapi32.dll" ] && cp "$tree/bin/rasapi32.dll" "$app/"
 cp -r "$tree/bin/theme" "$app/"
 
 pids=()
@@ -58,6 +57,8 @@ if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
 fi
 export DISPLAY="$(bash tools/wine_bench.sh display)"
 bash tools/wine_bench.sh prefix
+# The program loads rasapi32.dll from System32 only: the RAS stand-in goes into the prefix.
+bash tools/wine_bench.sh install-ras "$tree/ras-standin/rasapi32.dll"
 bash tools/wine_bench.sh desktop "$screen"
 
 echo "demo: starting the demo service on 127.0.0.1:18631 (log: $demo/service.log)"

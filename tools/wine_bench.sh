@@ -4,6 +4,8 @@
 #   wine_bench.sh display                make sure an X display is up (starts Xvfb if needed); prints it
 #   wine_bench.sh desktop WxH            run every program inside a virtual desktop of that size
 #   wine_bench.sh run PROGRAM [ARGS...]  run a Windows program in the prefix; exits with its code
+#                                        (with SORVIK_RAS_STANDIN=DLL, that RAS stand-in installed first)
+#   wine_bench.sh install-ras DLL        put a RAS stand-in into the prefix's system folder
 #   wine_bench.sh screenshot FILE.png    save what is on the X screen
 #   wine_bench.sh click X Y [right]      click at screen (= desktop) coordinates
 #   wine_bench.sh key KEY...             press keys (xdotool names: Up, Return, Escape...)
@@ -39,9 +41,11 @@ export WINEPREFIX="${SORVIK_WINEPREFIX:-$BENCH_STATE/prefix$BENCH_SUFFIX$BENCH_P
 BENCH_DESKTOP="$BENCH_STATE/desktop$BENCH_SUFFIX$BENCH_PLAIN"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
-# No .NET or Gecko add-ons here; the RAS stand-in beside our exe replaces Wine's stub.
+# No .NET or Gecko add-ons here; the RAS stand-in in the prefix's system folder (see
+# bench_install_ras) replaces Wine's stub, native first.
 # No winemenubuilder: shortcuts made in the prefix (the installer's) stay out of the Linux menus.
-export WINEDLLOVERRIDES="mscoree,mshtml=;rasapi32=n,b;winemenubuilder.exe=d"
+# SORVIK_DLLOVERRIDES adds a test's own entries.
+export WINEDLLOVERRIDES="mscoree,mshtml=;rasapi32=n,b;winemenubuilder.exe=d${SORVIK_DLLOVERRIDES:+;$SORVIK_DLLOVERRIDES}"
 BENCH_XVFB_DISPLAY="${SORVIK_XVFB_DISPLAY:-:77}"
 BENCH_SCREEN="${SORVIK_SCREEN:-1600x1200}"
 
@@ -132,9 +136,29 @@ bench_desktop() {
   echo "$size" >"$BENCH_DESKTOP"
 }
 
+# The prefix's system folder for our architecture: system32, except for 32-bit programs in a
+# 64-bit prefix (syswow64). The bench's i686 prefix is a 32-bit one.
+bench_system_dir() {
+  local windows="$WINEPREFIX/drive_c/windows"
+  if [ "$BENCH_ARCH" = i686 ] && [ -d "$windows/syswow64" ]; then echo "$windows/syswow64"; else echo "$windows/system32"; fi
+}
+
+# The program loads rasapi32.dll from System32 only, so the RAS stand-in goes there. Replaced by
+# a rename, never rewritten in place: a running program may have the old one mapped.
+bench_install_ras() {
+  local dll="$1" target
+  target="$(bench_system_dir)/rasapi32.dll"
+  [ -f "$dll" ] || { echo "wine_bench: no RAS stand-in at $dll" >&2; return 1; }
+  cmp -s "$dll" "$target" && return 0
+  cp "$dll" "$target.$$.tmp"
+  mv -f "$target.$$.tmp" "$target"
+}
+
 bench_run() {
   bench_display >/dev/null
   bench_prefix
+  # SORVIK_RAS_STANDIN names the stand-in every run of the program should meet.
+  if [ -n "${SORVIK_RAS_STANDIN:-}" ]; then bench_install_ras "$SORVIK_RAS_STANDIN"; fi
   wine "$@"
 }
 
@@ -179,6 +203,7 @@ case "$cmd" in
   display) bench_display ;;
   desktop) bench_desktop "$@" ;;
   run) bench_run "$@" ;;
+  install-ras) bench_prefix; bench_install_ras "$@" ;;
   screenshot) bench_screenshot "$@" ;;
   click) bench_click "$@" ;;
   key) bench_key "$@" ;;

@@ -1,5 +1,7 @@
 #include "ui/atl_host.h"
 
+#include "platform/system_dll.h"
+
 namespace {
 
 using AtlAxWinInitFn = BOOL(WINAPI*)();
@@ -24,7 +26,8 @@ const AtlFunctions& Atl()
     static const AtlFunctions functions = [] {
         AtlFunctions f;
         // Kept loaded for the whole run: the window class lives in it.
-        if (HMODULE module = ::LoadLibraryW(L"atl.dll")) {
+        // From System32 only: an atl.dll beside the exe would run its code inside the program.
+        if (HMODULE module = platform::LoadSystemDll(L"atl.dll")) {
             f.init = Lookup<AtlAxWinInitFn>(module, "AtlAxWinInit");
             f.getControl = Lookup<AtlAxGetControlFn>(module, "AtlAxGetControl");
             f.advise = Lookup<AtlAdviseFn>(module, "AtlAdvise");

@@ -33,7 +33,9 @@ bool WTAlphaBlend(
     HDC destination, const RECT& destinationRect, HDC source, const RECT& sourceRect, BYTE alpha, bool perPixelAlpha)
 {
     BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, static_cast<BYTE>(perPixelAlpha ? AC_SRC_ALPHA : 0)};
-    return ::AlphaBlend(destination, destinationRect.left, destinationRect.top,
+    // gdi32's own entry point (msimg32's AlphaBlend only forwards to it): gdi32 is a KnownDLL, so no
+    // msimg32.dll is ever looked for beside the exe.
+    return ::GdiAlphaBlend(destination, destinationRect.left, destinationRect.top,
                destinationRect.right - destinationRect.left, destinationRect.bottom - destinationRect.top, source,
                sourceRect.left, sourceRect.top, sourceRect.right - sourceRect.left, sourceRect.bottom - sourceRect.top,
                blend)

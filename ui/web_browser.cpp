@@ -270,8 +270,8 @@ void WTWebBrowser::DispatchEvent(DISPID id, const DISPPARAMS& params)
         break;
     case kNewWindow3:
         // ppDisp, Cancel, dwFlags, bstrUrlContext, bstrUrl
-        FireWithCancel(
-            onNewWindow3, CancelFlagOf(Arg(params, 1)), DispatchSlotOf(Arg(params, 0)), TextOf(Arg(params, 4)));
+        FireWithCancel(onNewWindow3, CancelFlagOf(Arg(params, 1)), DispatchSlotOf(Arg(params, 0)),
+            static_cast<DWORD>(LongOf(Arg(params, 2))), TextOf(Arg(params, 4)));
         break;
     default:
         break;

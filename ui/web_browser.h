@@ -41,7 +41,8 @@ public:
     std::function<void(const std::string& title)> onTitleChange;
     std::function<void(IDispatch* browser, const std::string& url, bool& cancel)> onBeforeNavigate;
     std::function<void(IDispatch** newWindow, bool& cancel)> onNewWindow2;
-    std::function<void(IDispatch** newWindow, const std::string& url, bool& cancel)> onNewWindow3;
+    // `flags` are the control's NWMF_ flags (NWMF_USERINITED and the like).
+    std::function<void(IDispatch** newWindow, DWORD flags, const std::string& url, bool& cancel)> onNewWindow3;
     std::function<void(IDispatch* browser, const std::string& url)> onDocumentComplete;
 
 protected:

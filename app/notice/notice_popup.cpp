@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/notice/browser_features.h"
 #include "app/notice/notice_check.h"
 #include "app/notice/notice_rules.h"
 #include "app/shell/app.h"
@@ -57,21 +58,36 @@ LRESULT PopupPageHook(HWND, UINT message, WPARAM, LPARAM)
     return 1;
 }
 
-void OnPopupLink(IDispatch**, const std::string& url, bool& cancel)
+// NWMF_ flags of NewWindow3 (Microsoft's shobjidl): a click of the user, a window opened while
+// the page unloads.
+constexpr DWORD kNewWindowUserInitiated = 0x2;
+constexpr DWORD kNewWindowUnloading = 0x1;
+
+// Every navigation of the page and its frames, the page's own scripts and links included.
+void OnPopupNavigate(IDispatch*, const std::string& url, bool& cancel)
 {
-    App& a = app();
-    a.countdownTimer.SetInterval(0);
-    if (a.isExiting) {
-        if (IsWebAddress(url) && noticeShell().openWebAddress) {
-            noticeShell().openWebAddress(url);
-        }
+    if (!IsAllowedPageAddress(url)) {
         cancel = true;
-        a.mainWindow.Post(WM_CLOSE);
+    }
+}
+
+void OnPopupLink(IDispatch**, DWORD flags, const std::string& url, bool& cancel)
+{
+    // The control never opens a window of its own; a link goes to the default browser.
+    cancel = true;
+    // A script's window.open without a click is ignored, countdown and all.
+    if ((flags & kNewWindowUserInitiated) == 0 || (flags & kNewWindowUnloading) != 0) {
         return;
     }
-    // The browser would open any other scheme through its protocol handlers.
-    if (!IsWebAddress(url)) {
-        cancel = true;
+    App& a = app();
+    a.countdownTimer.SetInterval(0);
+    // The shell would open any other scheme through its protocol handlers.
+    if (IsWebAddress(url) && noticeShell().openWebAddress) {
+        noticeShell().openWebAddress(url);
+    }
+    if (a.isExiting) {
+        a.mainWindow.Post(WM_CLOSE);
+        return;
     }
     a.popupWindow.Visible(false);
 }
@@ -88,11 +104,14 @@ void OnPopupCreated(HWND hwnd)
     App& a = app();
     a.popupWindow.BackgroundColor(kWhite);
 
+    // Before the control exists: it reads its feature switches once per process.
+    LockDownBrowserFeatures();
     // Without a browser engine the host window still exists; the pop-up works without a page.
     a.popupBrowser.Create(hwnd);
     a.popupBrowser.Silent(true);
     a.popupBrowser.Offline(true);
     a.popupBrowser.RemoveExStyle(WS_EX_CLIENTEDGE);
+    a.popupBrowser.onBeforeNavigate = OnPopupNavigate;
     a.popupBrowser.onNewWindow3 = OnPopupLink;
 
     a.countdownLabel.Create(hwnd, CountdownText(0));

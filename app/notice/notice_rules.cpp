@@ -57,3 +57,8 @@ bool IsWebAddress(std::string_view url)
     const std::string lower = LowerAsciiDbcs(url.substr(0, 8));
     return lower.starts_with("http://") || lower.starts_with("https://");
 }
+
+bool IsAllowedPageAddress(std::string_view url)
+{
+    return IsWebAddress(url) || (url.size() == 11 && LowerAsciiDbcs(url) == "about:blank");
+}

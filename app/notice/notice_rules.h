@@ -25,3 +25,7 @@ std::string CountdownText(int popupSeconds);
 // True only for http:// and https:// addresses (scheme in any case). Addresses from the
 // notice file go to the shell, which would also open local files and other schemes.
 bool IsWebAddress(std::string_view url);
+
+// Where the pop-up's page may go: web addresses and the empty page "about:blank" (any case).
+// Everything else (file:, javascript:, res:, other protocols) is cancelled.
+bool IsAllowedPageAddress(std::string_view url);

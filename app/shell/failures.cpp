@@ -9,6 +9,7 @@
 
 #include "platform/files.h"
 #include "platform/out_of_memory.h"
+#include "platform/system_dll.h"
 #include "platform/thread.h"
 
 namespace {
@@ -70,7 +71,8 @@ void InstallFailureHandlers()
     if (directory.size() < sizeof(programDirectory)) {
         directory.copy(programDirectory, directory.size());
     }
-    if (HMODULE dbghelp = ::LoadLibraryW(L"dbghelp.dll")) {
+    // From System32 only: dbghelp.dll is no KnownDLL.
+    if (HMODULE dbghelp = platform::LoadSystemDll(L"dbghelp.dll")) {
         writeDump = reinterpret_cast<MiniDumpWriteDumpFunction>(
             reinterpret_cast<void*>(::GetProcAddress(dbghelp, "MiniDumpWriteDump")));
     }

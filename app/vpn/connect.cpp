@@ -77,7 +77,10 @@ std::string DialLine(int lineIndex, VpnSession& session, WatchedDial& dial)
         return kLineTooLongText;
     }
     const std::string phonebook = PhonebookPath();
-    BuildVpnEntry(kEntryName, phonebook, line->userName, line->password, line->address, ras::VS_Default);
+    // Dialling after a failed write would dial the old entry with this line's credentials.
+    if (!BuildVpnEntry(kEntryName, phonebook, line->userName, line->password, line->address, ras::VS_Default)) {
+        return kEntryNotWrittenText;
+    }
     session.address = line->address;
     const DialStart started = dial.Start({kEntryName, phonebook, "", "", line->userName, line->password, ""});
     if (started.error != 0) {

@@ -13,6 +13,7 @@ inline constexpr char kEntryName[] = "Sorvik加速器";
 // Shown when a connect cannot start its dial.
 inline constexpr char kLineGoneText[] = "线路已失效，请刷新线路列表后重试";
 inline constexpr char kLineTooLongText[] = "线路信息过长，无法连接";
+inline constexpr char kEntryNotWrittenText[] = "无法写入连接配置，请检查程序目录是否可写";
 // Shown when a dial reaches no outcome in time.
 inline constexpr char kDialTimeoutText[] = "连接超时";
 
@@ -23,8 +24,9 @@ std::string PhonebookPath();
 // their ports, rewrite the log, write the entry, dial and wait for the outcome the notifier hands
 // over (RAS calls it on a thread of its own or, by another reading, on this one), then, once
 // connected, the session's reports until it ends or drops.
-// When no dial can start (the line is gone, a field does not fit, RAS refuses at once) the
-// reason goes to LastStatusText and the log, and MsgVpnDialFailed to notifyLabel.
+// When no dial can start (the line is gone, a field does not fit, the entry cannot be written,
+// RAS refuses at once) the reason goes to LastStatusText and the log, and MsgVpnDialFailed to
+// notifyLabel.
 void ConnectLine(int lineIndex, const std::shared_ptr<VpnSession>& session);
 
 // The same in a new current session.

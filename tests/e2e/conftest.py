@@ -15,6 +15,10 @@ import pytest
 REPO = Path(__file__).resolve().parents[2]
 BENCH = REPO / "tools" / "wine_bench.sh"
 BIN = Path(os.environ.get("SORVIK_BIN", REPO / "build" / "win" / "bin"))
+# The program loads rasapi32.dll from System32 only: every bench run installs the RAS stand-in
+# into its prefix (the plain prefix's too), see tools/wine_bench.sh.
+RAS_STANDIN = Path(os.environ.get("SORVIK_RAS_STANDIN", BIN.parent / "ras-standin" / "rasapi32.dll"))
+os.environ["SORVIK_RAS_STANDIN"] = str(RAS_STANDIN)
 # Screenshots of each panel land here; the ones in docs/ are copies of them.
 SHOTS = Path(os.environ.get("SORVIK_SHOTS", REPO / "build" / "screenshots"))
 SERVICE_PORT = 18631
@@ -111,9 +115,7 @@ class Sorvik:
     def __init__(self, root):
         self.root = Path(root)
         self.root.mkdir(parents=True, exist_ok=True)
-        for name in ("Sorvik.exe", "rasapi32.dll"):
-            if (BIN / name).exists():
-                shutil.copy2(BIN / name, self.root / name)
+        shutil.copy2(BIN / "Sorvik.exe", self.root / "Sorvik.exe")
         shutil.copytree(BIN / "theme", self.root / "theme", dirs_exist_ok=True)
         self.processes = []
 
@@ -122,7 +124,9 @@ class Sorvik:
         return self.root / "Sorvik.exe"
 
     def start(self):
-        proc = subprocess.Popen(["bash", str(BENCH), "run", str(self.exe)], cwd=self.root,
+        # The stand-in keeps its misuse ledger beside this copy (a Windows path: Z: is the Unix root).
+        env = dict(os.environ, SORVIK_RAS_LEDGER_DIR=f"Z:{self.root}")
+        proc = subprocess.Popen(["bash", str(BENCH), "run", str(self.exe)], cwd=self.root, env=env,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.processes.append(proc)
         return proc

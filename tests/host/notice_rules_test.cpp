@@ -85,4 +85,17 @@ TEST(NoticeRules, OnlyHttpAndHttpsAddressesAreWebAddresses)
     EXPECT_FALSE(IsWebAddress("\\\\server\\share\\x.exe"));
 }
 
+TEST(NoticeRules, ThePageGoesOnlyToWebAddressesAndTheEmptyPage)
+{
+    EXPECT_TRUE(IsAllowedPageAddress("https://example.com/a"));
+    EXPECT_TRUE(IsAllowedPageAddress("about:blank"));
+    EXPECT_TRUE(IsAllowedPageAddress("About:Blank"));
+    EXPECT_FALSE(IsAllowedPageAddress("about:blank#x"));
+    EXPECT_FALSE(IsAllowedPageAddress("about:<script>alert(1)</script>"));
+    EXPECT_FALSE(IsAllowedPageAddress("file:///C:/"));
+    EXPECT_FALSE(IsAllowedPageAddress("javascript:alert(1)"));
+    EXPECT_FALSE(IsAllowedPageAddress("res://ieframe.dll/navcancl.htm"));
+    EXPECT_FALSE(IsAllowedPageAddress(""));
+}
+
 } // namespace

@@ -7,8 +7,10 @@
 
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "app/notice/browser_features.h"
 #include "app/notice/notice_check.h"
 #include "platform/text.h"
 #include "tests/win/notice_app_fixture.h"
@@ -39,9 +41,15 @@ Box ChildBox(HWND child)
     return BoxOf(rect);
 }
 
-// Raises NewWindow3(ppDisp, Cancel, dwFlags, bstrUrlContext, bstrUrl) on the pop-up's browser
-// as the control does; returns the cancel flag as the control would read it.
-VARIANT_BOOL RaiseNewWindow3(const wchar_t* url)
+// NWMF_USERINITED | NWMF_FIRST: the control's flags for a link the user clicked.
+constexpr LONG kClicked = 0x6;
+
+// The bench has no HTML engine (Wine's Gecko is not installed), so no page or script can run
+// here: the tests raise the control's own events on the pop-up's sink, with the arguments the
+// control passes, and read back the cancel flag as the control would.
+
+// Raises NewWindow3(ppDisp, Cancel, dwFlags, bstrUrlContext, bstrUrl).
+VARIANT_BOOL RaiseNewWindow3(const wchar_t* url, LONG flags = kClicked)
 {
     IDispatch* newWindow = nullptr;
     VARIANT_BOOL cancel = VARIANT_FALSE;
@@ -55,7 +63,7 @@ VARIANT_BOOL RaiseNewWindow3(const wchar_t* url)
     args[1].vt = VT_BSTR;
     args[1].bstrVal = ::SysAllocString(L"http://127.0.0.1:18631/exit.htm");
     args[2].vt = VT_I4;
-    args[2].lVal = 0x6;
+    args[2].lVal = flags;
     args[3].vt = VT_BYREF | VT_BOOL;
     args[3].pboolVal = &cancel;
     args[4].vt = VT_BYREF | VT_DISPATCH;
@@ -66,6 +74,35 @@ VARIANT_BOOL RaiseNewWindow3(const wchar_t* url)
         S_OK);
     ::VariantClear(&args[0]);
     ::VariantClear(&args[1]);
+    return cancel;
+}
+
+// Raises BeforeNavigate2(pDisp, URL, Flags, TargetFrameName, PostData, Headers, Cancel), the
+// by-value arguments boxed in VARIANTs passed by reference as the control passes them.
+VARIANT_BOOL RaiseBeforeNavigate2(const wchar_t* url)
+{
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    VARIANT boxed[5];
+    VARIANT args[7];
+    for (VARIANT& v : boxed) {
+        ::VariantInit(&v);
+    }
+    boxed[0].vt = VT_BSTR;
+    boxed[0].bstrVal = ::SysAllocString(url);
+    // Last argument first.
+    args[0].vt = VT_BYREF | VT_BOOL;
+    args[0].pboolVal = &cancel;
+    for (int i = 1; i <= 5; ++i) {
+        args[i].vt = VT_BYREF | VT_VARIANT;
+        args[i].pvarVal = &boxed[5 - i];
+    }
+    args[6].vt = VT_DISPATCH;
+    args[6].pdispVal = app().popupBrowser.EventSink(); // stands in for the page's browser object
+    DISPPARAMS params{args, nullptr, 7, 0};
+    EXPECT_EQ(app().popupBrowser.EventSink()->Invoke(
+                  250, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+        S_OK);
+    ::VariantClear(&boxed[0]);
     return cancel;
 }
 
@@ -287,7 +324,7 @@ TEST_F(NoticePopup, ComesBackOnlyOnceHidden)
     EXPECT_EQ(BoxOf(PopupRect()), risen);
     EXPECT_EQ(a.showTimer.Interval(), 30000);
     // Hidden by a link: the next tick shows it again from the start.
-    EXPECT_EQ(RaiseNewWindow3(L"http://127.0.0.1:18631/more.htm"), VARIANT_FALSE);
+    EXPECT_EQ(RaiseNewWindow3(L"http://127.0.0.1:18631/more.htm"), VARIANT_TRUE);
     EXPECT_FALSE(::IsWindowVisible(a.popupWindow.Handle()));
     PopupShowTick();
     EXPECT_TRUE(::IsWindowVisible(a.popupWindow.Handle()));
@@ -306,13 +343,71 @@ TEST_F(NoticePopup, LinkOutsideTheExitHidesThePopup)
         PopupRiseTick();
     }
     ASSERT_TRUE(a.countdownTimer.Running());
-    // The browser opens the window itself: the flag is left alone.
-    EXPECT_EQ(RaiseNewWindow3(L"http://127.0.0.1:18631/notice.htm"), VARIANT_FALSE);
+    // The default browser opens it, not the control.
+    EXPECT_EQ(RaiseNewWindow3(L"http://127.0.0.1:18631/notice.htm"), VARIANT_TRUE);
     EXPECT_FALSE(::IsWindowVisible(a.popupWindow.Handle()));
     EXPECT_FALSE(a.countdownTimer.Running());
     uitest::PumpFor(100);
     EXPECT_EQ(mainCloses_, 0);
+    EXPECT_EQ(opened_, std::vector<std::string>{"http://127.0.0.1:18631/notice.htm"});
+}
+
+TEST_F(NoticePopup, ANewWindowTheUserDidNotAskForOpensNothing)
+{
+    App& a = app();
+    UseScreen(1280, 1024, 984);
+    PopupShowTick();
+    while (a.riseTimer.Running()) {
+        PopupRiseTick();
+    }
+    // A script's window.open (no NWMF_USERINITED), and one from an unloading page after a click.
+    for (const LONG flags : {0x0, 0x4, 0x3}) {
+        EXPECT_EQ(RaiseNewWindow3(L"http://127.0.0.1:18631/ad.htm", flags), VARIANT_TRUE) << flags;
+    }
+    EXPECT_TRUE(::IsWindowVisible(a.popupWindow.Handle()));
+    EXPECT_TRUE(a.countdownTimer.Running());
+    a.isExiting = true;
+    ShowExitNotice();
+    EXPECT_EQ(RaiseNewWindow3(L"https://127.0.0.1:18631/ad.htm", 0x0), VARIANT_TRUE);
+    uitest::PumpFor(100);
+    EXPECT_EQ(mainCloses_, 0);
     EXPECT_TRUE(opened_.empty());
+}
+
+TEST_F(NoticePopup, ThePageNavigatesOnlyToWebAddressesAndTheEmptyPage)
+{
+    for (const wchar_t* url : {L"file:///C:/", L"javascript:alert(1)", L"res://ieframe.dll/navcancl.htm",
+             L"ms-msdt:/id PCWDiagnostic", L"\\\\server\\share\\page.htm"}) {
+        EXPECT_EQ(RaiseBeforeNavigate2(url), VARIANT_TRUE) << platform::Narrow(url);
+    }
+    for (const wchar_t* url : {L"http://127.0.0.1:18631/notice.htm", L"https://127.0.0.1:18631/", L"about:blank"}) {
+        EXPECT_EQ(RaiseBeforeNavigate2(url), VARIANT_FALSE) << platform::Narrow(url);
+    }
+}
+
+TEST_F(NoticePopup, TheControlRunsInIe11ModeWithoutDownloadsOrPopUps)
+{
+    const std::wstring exe = ProgramFileName();
+    EXPECT_EQ(exe, L"sorvik_wintests.exe");
+    const std::pair<const wchar_t*, DWORD> features[] = {{L"FEATURE_BROWSER_EMULATION", 11001},
+        {L"FEATURE_RESTRICT_FILEDOWNLOAD", 1}, {L"FEATURE_WEBOC_POPUPMANAGEMENT", 1}};
+    // Written by the pop-up as it makes its control, not left from an earlier run.
+    for (const auto& [feature, expected] : features) {
+        ::RegDeleteKeyValueW(
+            HKEY_CURRENT_USER, (std::wstring(kFeatureControlKey) + L"\\" + feature).c_str(), exe.c_str());
+    }
+    ::DestroyWindow(app().popupWindow.Handle());
+    CreateNoticePopup();
+    ASSERT_TRUE(app().popupWindow.IsWindow());
+    for (const auto& [feature, expected] : features) {
+        const std::wstring key = std::wstring(kFeatureControlKey) + L"\\" + feature;
+        DWORD value = 0;
+        DWORD size = sizeof value;
+        EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), exe.c_str(), RRF_RT_REG_DWORD, nullptr, &value, &size),
+            ERROR_SUCCESS)
+            << platform::Narrow(feature);
+        EXPECT_EQ(value, expected) << platform::Narrow(feature);
+    }
 }
 
 TEST_F(NoticePopup, LinkThatIsNoWebAddressIsNeverOpened)

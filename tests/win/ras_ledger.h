@@ -1,5 +1,6 @@
-// The RAS stand-in's misuse ledger ("ras-misuse.log" beside rasapi32.dll), which every test
-// leaves empty; a test that misuses RAS on purpose takes its lines.
+// The RAS stand-in's misuse ledger ("ras-misuse.log" in the folder SORVIK_RAS_LEDGER_DIR names,
+// else beside the exe), which every test leaves empty; a test that misuses RAS on purpose takes
+// its lines.
 #pragma once
 
 #include "platform/win.h"
@@ -14,9 +15,14 @@ namespace ledger {
 
 inline std::string Path()
 {
-    char dll[MAX_PATH] = {};
-    const DWORD n = ::GetModuleFileNameA(::GetModuleHandleW(L"rasapi32.dll"), dll, MAX_PATH);
-    std::string path(dll, n);
+    char dir[MAX_PATH] = {};
+    const DWORD given = ::GetEnvironmentVariableA("SORVIK_RAS_LEDGER_DIR", dir, MAX_PATH);
+    if (given > 0 && given < MAX_PATH) {
+        return std::string(dir, given) + "\\ras-misuse.log";
+    }
+    char exe[MAX_PATH] = {};
+    const DWORD n = ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string path(exe, n);
     path.resize(path.find_last_of("\\/") + 1);
     return path + "ras-misuse.log";
 }

@@ -440,27 +440,25 @@ const std::vector<int> kGoodDial = {ras::RASCS_OpenPort, ras::RASCS_PortOpened, 
     ras::RASCS_DeviceConnected, ras::RASCS_AllDevicesConnected, ras::RASCS_Authenticate, ras::RASCS_AuthAck,
     ras::RASCS_Authenticated, ras::RASCS_Connected};
 
-// --- The library that answers is the stand-in beside the exe ------------------------------
+// --- The library that answers is the stand-in in the system folder ------------------------
 
 class RasStandInDial : public ::testing::Test, public notify_modes::InBothModes {
 protected:
     void SetUp() override { UseMode(); }
 };
 
-TEST(RasStandInModule, LoadedFromBesideTheExe)
+TEST(RasStandInModule, LoadedFromTheSystemFolder)
 {
     const HMODULE module = ::GetModuleHandleW(L"rasapi32.dll");
     ASSERT_NE(module, nullptr);
     EXPECT_NE(::GetProcAddress(module, "SorvikRasStandIn"), nullptr);
 
     char dllPath[MAX_PATH] = {};
-    char exePath[MAX_PATH] = {};
+    char systemDir[MAX_PATH] = {};
     ::GetModuleFileNameA(module, dllPath, MAX_PATH);
-    ::GetModuleFileNameA(nullptr, exePath, MAX_PATH);
-    std::string exeDir(exePath);
-    exeDir.resize(exeDir.find_last_of('\\') + 1);
+    ::GetSystemDirectoryA(systemDir, MAX_PATH);
     // Windows paths ignore case (Wine reports the name upper-cased).
-    EXPECT_STRCASEEQ(dllPath, (exeDir + "rasapi32.dll").c_str());
+    EXPECT_STRCASEEQ(dllPath, (std::string(systemDir) + "\\rasapi32.dll").c_str());
 }
 
 // --- Phonebook entries and credentials ------------------------------------------------------

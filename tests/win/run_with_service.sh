@@ -5,8 +5,8 @@
 # SIGTERM whatever happens, and exits with the command's code.
 # SORVIK_RECORD_DIR (default ./service-records) receives requests.jsonl and the service's log;
 # the command sees it in the same variable.
-# The RAS stand-in's misuse ledger beside the command's .exe must be empty when the command ends
-# (a connection never hung up is only written there at process end).
+# The RAS stand-in's misuse ledger (ras-misuse.log in the record folder, SORVIK_RAS_LEDGER_DIR)
+# must be empty when the command ends (a connection never hung up is only written at process end).
 set -uo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -89,16 +89,15 @@ start_service() {
   return 1
 }
 
-ledger=""
-for arg in "$@"; do
-  case "$arg" in *.exe) ledger="$(dirname "$arg")/ras-misuse.log" ;; esac
-done
-[ -z "$ledger" ] || rm -f "$ledger"
+ledger="$record_dir/ras-misuse.log"
+rm -f "$ledger"
+# A Windows path for the stand-in: Wine maps the Unix root to Z:.
+export SORVIK_RAS_LEDGER_DIR="Z:$record_dir"
 
 start_service || exit 1
 "$@" 9>&-
 rc=$?
-if [ -n "$ledger" ] && [ -s "$ledger" ]; then
+if [ -s "$ledger" ]; then
   echo "run_with_service: the RAS stand-in's misuse ledger is not empty:" >&2
   cat "$ledger" >&2
   [ "$rc" -ne 0 ] || rc=1

@@ -333,6 +333,27 @@ TEST_P(VpnDial, ALineTooLongForTheEntryIsShownAsAFailureAndTheOldEntryIsNotDiall
     }
 }
 
+TEST_P(VpnDial, AnEntryThatCannotBeWrittenIsAFailureAndTheOldEntryIsNotDialled)
+{
+    ASSERT_TRUE(BuildVpnEntry(kEntryName, PhonebookPath(), "hd01", "hd01pass", "127.0.0.11", 0));
+    ASSERT_TRUE(service_control::ResetRecords());
+    ASSERT_TRUE(::SetFileAttributesA(PhonebookPath().c_str(), FILE_ATTRIBUTE_READONLY));
+    SetLines({vpntest::SecondAcceptingLine()});
+    const bool finished = Connect(1);
+    ::SetFileAttributesA(PhonebookPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(finished);
+    ASSERT_EQ(seen_.size(), 1u);
+    EXPECT_EQ(seen_[0].message, msg::MsgVpnDialFailed);
+    EXPECT_EQ(seen_[0].status, "无法写入连接配置，请检查程序目录是否可写");
+    EXPECT_TRUE(vpntest::LiveConnections().empty());
+    char phone[64];
+    ::GetPrivateProfileStringA(kEntryName, "PhoneNumber", "", phone, sizeof phone, PhonebookPath().c_str());
+    EXPECT_STREQ(phone, "127.0.0.11");
+    for (const std::string& line : service_control::HttpRequestLines()) {
+        EXPECT_EQ(line.find("127.0.0.12"), std::string::npos) << line;
+    }
+}
+
 TEST_P(VpnDial, AFailedDialIsHungUpSoTheEntryDialsAgain)
 {
     SetLines({vpntest::RejectingLine(), vpntest::AcceptingLine()});

@@ -153,9 +153,11 @@ TEST_F(BrowserTest, NewWindow3DeliversUrlAndTakesTheCancelFlag)
     std::vector<std::string> urls;
     bool cancelIt = true;
     IDispatch** seenSlot = nullptr;
-    browser_.onNewWindow3 = [&](IDispatch** slot, const std::string& url, bool& cancel) {
+    DWORD seenFlags = 0;
+    browser_.onNewWindow3 = [&](IDispatch** slot, DWORD flags, const std::string& url, bool& cancel) {
         urls.push_back(url);
         seenSlot = slot;
+        seenFlags = flags;
         if (cancelIt) {
             cancel = true;
         }
@@ -163,6 +165,7 @@ TEST_F(BrowserTest, NewWindow3DeliversUrlAndTakesTheCancelFlag)
     IDispatch* slot = nullptr;
     EXPECT_EQ(NewWindow3(L"http://127.0.0.1:18631/公告.htm", &slot), VARIANT_TRUE);
     EXPECT_EQ(seenSlot, &slot);
+    EXPECT_EQ(seenFlags, 0x6u);
     // A handler that leaves the flag alone lets the browser open the window.
     cancelIt = false;
     EXPECT_EQ(NewWindow3(L"http://example.com/b"), VARIANT_FALSE);
@@ -243,7 +246,7 @@ TEST_F(BrowserTest, ShortArgumentListsDoNotCrash)
 {
     std::string url = "unset";
     bool cancelSeen = true;
-    browser_.onNewWindow3 = [&](IDispatch** slot, const std::string& u, bool& cancel) {
+    browser_.onNewWindow3 = [&](IDispatch** slot, DWORD, const std::string& u, bool& cancel) {
         url = u;
         cancelSeen = cancel;
         EXPECT_EQ(slot, nullptr);
@@ -320,7 +323,7 @@ TEST_F(BrowserTest, WindowGoneDetachesAndDropsHandlers)
     ASSERT_TRUE(browser_.Create(host.Handle()));
     const HWND hwnd = browser_.Handle();
     int calls = 0;
-    browser_.onNewWindow3 = [&](IDispatch**, const std::string&, bool&) { ++calls; };
+    browser_.onNewWindow3 = [&](IDispatch**, DWORD, const std::string&, bool&) { ++calls; };
     ::DestroyWindow(host.Handle());
     // Wine's ATL host puts its own window procedure back on WM_DESTROY; the
     // framework must still see WM_NCDESTROY and let the handle go.

@@ -63,7 +63,7 @@ SORVIK_BENCH_LIB=1 source tools/wine_bench.sh
 app_dir="$out/Sorvik"
 rm -rf "$app_dir"
 mkdir -p "$app_dir"
-cp "$bin/Sorvik.exe" "$bin/rasapi32.dll" "$app_dir/"
+cp "$bin/Sorvik.exe" "$app_dir/"
 cp -r "$bin/theme" "$app_dir/"
 cp "$bin/bare_window.exe" "$out/"
 # Stripped, as tools/package.sh ships it: Wine loads a PE's debug sections into memory.
@@ -80,6 +80,8 @@ trap 'exit 130' INT TERM
 
 bench_display >/dev/null # exports DISPLAY
 bench_prefix
+# The program loads rasapi32.dll from System32 only.
+bench_install_ras "$build/ras-standin/rasapi32.dll"
 bench_desktop "$screen"
 bench_kill
 

@@ -95,12 +95,12 @@ int LiveConnections()
     return RasEnumConnectionsA(records.data(), &size, &count) == 0 ? static_cast<int>(count) : -1;
 }
 
+// Where run_with_service.sh has the stand-in keep it.
 std::string LedgerPath()
 {
-    char dll[MAX_PATH] = {};
-    const DWORD n = ::GetModuleFileNameA(::GetModuleHandleW(L"rasapi32.dll"), dll, MAX_PATH);
-    std::string path(dll, n);
-    return path.substr(0, path.find_last_of("\\/") + 1) + "ras-misuse.log";
+    char dir[MAX_PATH] = {};
+    const DWORD n = ::GetEnvironmentVariableA("SORVIK_RAS_LEDGER_DIR", dir, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(dir, n) + "\\ras-misuse.log" : std::string();
 }
 
 int LedgerLines()

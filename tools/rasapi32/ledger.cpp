@@ -16,16 +16,20 @@ platform::CriticalSection* LedgerLock()
     return lock;
 }
 
+// In the folder SORVIK_RAS_LEDGER_DIR names (each test run its own), else beside the program's
+// exe: the stand-in itself lives in the shared system folder.
 std::string LedgerPath()
 {
-    HMODULE self = nullptr;
-    ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCSTR>(&LedgerPath), &self);
+    char dir[MAX_PATH] = {};
+    const DWORD given = ::GetEnvironmentVariableA("SORVIK_RAS_LEDGER_DIR", dir, MAX_PATH);
+    if (given > 0 && given < MAX_PATH) {
+        return std::string(dir, given) + "\\ras-misuse.log";
+    }
     char path[MAX_PATH] = {};
-    const DWORD n = ::GetModuleFileNameA(self, path, MAX_PATH);
-    std::string dir(path, n);
-    dir.resize(dir.find_last_of("\\/") + 1);
-    return dir + "ras-misuse.log";
+    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string exeDir(path, n < MAX_PATH ? n : 0);
+    exeDir.resize(exeDir.find_last_of("\\/") + 1);
+    return exeDir + "ras-misuse.log";
 }
 
 // Appends one line; opened per line so that a test may empty the file between lines.

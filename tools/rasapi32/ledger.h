@@ -1,5 +1,6 @@
-// The misuse ledger: a file beside this DLL ("ras-misuse.log") with one line per call that breaks
-// a rule Microsoft documents for these functions. Tests and benchmarks expect it empty.
+// The misuse ledger: "ras-misuse.log" in the folder SORVIK_RAS_LEDGER_DIR names (else beside the
+// program's exe), one line per call that breaks a rule Microsoft documents for these functions.
+// Tests and benchmarks expect it empty.
 #pragma once
 
 #include <initializer_list>
