@@ -33,7 +33,8 @@ function(sorvik_delay_import out dll)
     string(APPEND text "    ${name}\n")
   endforeach()
   file(WRITE ${def} "${text}")
-  execute_process(COMMAND ${SORVIK_DLLTOOL} -k --input-def ${def} --dllname ${dll}.dll --output-delaylib ${lib}
-    COMMAND_ERROR_IS_FATAL ANY)
+  # Run where it writes: dlltool names the library's symbols after the path it is given.
+  execute_process(COMMAND ${SORVIK_DLLTOOL} -k --input-def ${dll}.def --dllname ${dll}.dll
+    --output-delaylib lib${dll}_delay.a WORKING_DIRECTORY ${dir} COMMAND_ERROR_IS_FATAL ANY)
   set(${out} ${lib} PARENT_SCOPE)
 endfunction()

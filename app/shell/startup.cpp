@@ -10,7 +10,6 @@
 #include "app/shell/main_window.h"
 #include "app/shell/window_placement.h"
 #include "platform/files.h"
-#include "platform/system_dll.h"
 #include "platform/thread.h"
 #include "ui/atl_host.h"
 #include "ui/gdiplus_session.h"
@@ -57,8 +56,6 @@ WTWindow::CreateOptions MainWindowOptions()
 
 int RunSorvik()
 {
-    // First of all: no DLL is looked for beside the exe from here on.
-    platform::LimitDllSearchToSystem32();
     InstallFailureHandlers();
 #ifdef SORVIK_TEST_BUILD
     // The end-to-end tests expect this file never to appear.
