@@ -82,6 +82,11 @@ std::string ReadText(const std::string& path)
 
 bool ReplaceFile(const std::string& path, const std::string& text)
 {
+    // Windows refuses to replace a read-only file (ERROR_ACCESS_DENIED); Wine's MoveFileEx does not.
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return false;
+    }
     const std::string temp = path + "." + std::to_string(::GetCurrentProcessId()) + ".tmp";
     if (!platform::WriteWholeFile(temp, std::vector<unsigned char>(text.begin(), text.end()))) {
         return false;
