@@ -10,7 +10,7 @@ from test_accelerate import ONE_CLICK, hellos, one_click_ready, start_measured
 # system DLLs it uses load in turn.
 PLANTED = ("atl", "dbghelp", "rasapi32", "msimg32", "version", "uxtheme", "comctl32", "gdiplus",
            "windowscodecs", "oleacc", "dwmapi", "winmm", "iphlpapi", "dnsapi", "mswsock", "shcore",
-           "cryptbase", "propsys", "profapi", "userenv", "wininet", "urlmon", "ieframe", "shdocvw",
+           "cryptbase", "propsys", "profapi", "userenv", "wininet", "urlmon", "ieframe", "shdocvw", "mpr",
            "atlthunk", "textinputframework")
 MARKER = BIN.parent / "e2e" / "planted.dll"
 
