@@ -1,5 +1,7 @@
 #include "app/vpn/service_fetch.h"
 
+#include "platform/win.h"
+
 #include <winhttp.h>
 
 #include <algorithm>

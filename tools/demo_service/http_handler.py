@@ -179,7 +179,8 @@ class DemoHandler(BaseHTTPRequestHandler):
 
         state.recorder.record({"kind": "http", "t": time.time(), "method": self.command,
                                "path": self.path, "query": query,
-                               "client": self.client_address[0]})
+                               "client": self.client_address[0],
+                               "tls": isinstance(self.connection, ssl.SSLSocket)})
         fault = state.faults.take(path)
         if fault is not None:
             self._fault(fault)
