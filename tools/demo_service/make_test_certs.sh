@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes the demo service's TLS test certificates with openssl, at test time (no key is ever committed):
 #   make_test_certs.sh DIR
-# DIR/ca.pem         test CA the bench's Wine prefix trusts (key ca.key)
-# DIR/server.pem     127.0.0.1 and localhost, from that CA          (key server.key, as every leaf)
+# DIR/ca.pem         test CA the bench's Wine prefix trusts (its key is removed once the leaves are signed)
+# DIR/server.pem     127.0.0.1 and localhost, from that CA          (key server.key, as every leaf);
+#                    127.0.0.1 is also a DNS name: Wine matches an IP host against DNS names only
 # DIR/wronghost.pem  only wrong-host.invalid, from that CA
 # DIR/expired.pem    127.0.0.1, from that CA, valid in January 2020 only
 # DIR/untrusted.pem  127.0.0.1, from a second CA nobody trusts
@@ -52,8 +53,8 @@ CNF
   quiet openssl ca -batch -config db/ca.cnf -cert "$issuer.pem" -keyfile "$issuer.key" -in leaf.csr \
     -out "$name.pem" -notext "$@"
 }
-leaf server ca "IP:127.0.0.1,DNS:localhost" -days 825
+leaf server ca "IP:127.0.0.1,DNS:127.0.0.1,DNS:localhost" -days 825
 leaf wronghost ca "DNS:wrong-host.invalid" -days 825
-leaf expired ca "IP:127.0.0.1,DNS:localhost" -startdate 20200101000000Z -enddate 20200131000000Z
-leaf untrusted other-ca "IP:127.0.0.1,DNS:localhost" -days 825
+leaf expired ca "IP:127.0.0.1,DNS:127.0.0.1,DNS:localhost" -startdate 20200101000000Z -enddate 20200131000000Z
+leaf untrusted other-ca "IP:127.0.0.1,DNS:127.0.0.1,DNS:localhost" -days 825
 rm -rf db leaf.csr other-ca.key ca.key
