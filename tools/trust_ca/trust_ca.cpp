@@ -1,5 +1,7 @@
 // trust_ca.exe CA.pem: puts the certificate into the machine's "Root" store (Wine 8's certutil
 // is a stub). Older certificates of the same subject go first, so the store keeps one test CA.
+// The store is opened through its registry provider: Wine 8's system-store collection took the
+// first add into the registry, but a later delete and add never reached it.
 #include <windows.h>
 #include <wincrypt.h>
 
@@ -65,7 +67,7 @@ int wmain(int argc, wchar_t** argv)
     }
     Store root;
     root.handle = ::CertOpenStore(
-        CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_OPEN_EXISTING_FLAG, L"Root");
+        CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_OPEN_EXISTING_FLAG, L"Root");
     if (!root.handle) {
         return Fail("opening the machine's Root store");
     }
