@@ -74,7 +74,10 @@ private:
     ULONGLONG end_;
 };
 
-bool IsRedirect(int status) { return status == 301 || status == 302 || status == 303 || status == 307 || status == 308; }
+bool IsRedirect(int status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
 
 // Whether the session can run over https: TLS 1.2 or later, or nothing at all. Windows before
 // 8.1 does not know the TLS 1.3 flag and refuses the pair; TLS 1.2 alone is asked for there.
@@ -190,8 +193,7 @@ Fetched ServiceGet(const std::string& url, const FetchBounds& bounds)
         if (std::any_of(location.begin(), location.end(), [](wchar_t c) { return c < 0x21 || c > 0x7e; })) {
             return {};
         }
-        const std::optional<std::string> next
-            = RedirectTarget(current, std::string(location.begin(), location.end()));
+        const std::optional<std::string> next = RedirectTarget(current, std::string(location.begin(), location.end()));
         parts = next ? SplitUrl(*next) : std::nullopt;
         if (!parts) {
             return {};

@@ -28,7 +28,7 @@ struct FetchBounds {
 };
 
 struct Fetched {
-    int status = 0;            // 0 when no complete answer within the bounds came back
+    int status = 0; // 0 when no complete answer within the bounds came back
     std::vector<uint8_t> body; // empty whenever status is 0
 };
 

@@ -7,9 +7,9 @@
 
 struct UrlParts {
     bool secure = false; // https
-    std::string host;    // as written, without brackets or port
-    int port = 0;        // the scheme's port when none is written
-    std::string path;    // from the first "/" on, query included; "/" when none is written
+    std::string host; // as written, without brackets or port
+    int port = 0; // the scheme's port when none is written
+    std::string path; // from the first "/" on, query included; "/" when none is written
 };
 
 // "http://host[:port][/path]" or "https://host[:port][/path]" (scheme in any case); nothing else:

@@ -21,8 +21,8 @@ TEST(ServiceUrl, SplitsSchemeHostPortAndPath)
     EXPECT_EQ(SplitUrl("https://h")->port, 443);
     EXPECT_EQ(SplitUrl("https://h")->path, "/");
 
-    for (const char* bad : {"", "ftp://h/", "h/x", "http://", "http:///x", "http://u@h/", "http://h:/",
-             "http://h:0/", "http://h:65536/", "http://h:12a/", "http://[::1]/", "https//h/"}) {
+    for (const char* bad : {"", "ftp://h/", "h/x", "http://", "http:///x", "http://u@h/", "http://h:/", "http://h:0/",
+             "http://h:65536/", "http://h:12a/", "http://[::1]/", "https//h/"}) {
         EXPECT_FALSE(SplitUrl(bad)) << bad;
     }
 }

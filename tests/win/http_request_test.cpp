@@ -1096,7 +1096,8 @@ TEST_F(ServiceGetLive, AnswerWithinItsLimitComesWhole)
     EXPECT_EQ(answer.body, BytesOf(RawBody("/jsq/line/linelist.php")));
     EXPECT_EQ(ServiceGet(Url("/no/such/page.htm"), {kNoticeFileLimit}).status, 404);
     EXPECT_EQ(service_control::HttpRequestLines(),
-        (std::vector<std::string>{"GET /jsq/line/linelist.php", "GET /jsq/line/linelist.php", "GET /no/such/page.htm"}));
+        (std::vector<std::string>{
+            "GET /jsq/line/linelist.php", "GET /jsq/line/linelist.php", "GET /no/such/page.htm"}));
 }
 
 TEST_F(ServiceGetLive, DeclaredLengthOverTheLimitFails)

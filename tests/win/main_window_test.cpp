@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/vpn/service_fetch.h"
 #include "app/lines/accelerate.h"
 #include "app/lines/latency_probe.h"
 #include "app/lines/line_list.h"
 #include "app/lines/speed_test.h"
+#include "app/vpn/service_fetch.h"
 #include "platform/text.h"
 #include "ui/image.h"
 
@@ -136,8 +136,7 @@ TEST_F(MainWindow, AnAnswerTooLargeOrTooSlowIsAFailedFetch)
     App& a = app();
     ASSERT_TRUE(PumpUntil(SpeedTestDone, 20000));
     // 200 MB without a declared length, then one byte a second for longer than a fetch may take.
-    ASSERT_TRUE(service_control::QueueFaults(
-        R"({"/jsq/line/linelist.php": [{"flood": 209715200}, {"trickle": 40}]})"));
+    ASSERT_TRUE(service_control::QueueFaults(R"({"/jsq/line/linelist.php": [{"flood": 209715200}, {"trickle": 40}]})"));
     for (const DWORD bound : {10000u, kFetchDeadlineMs + 8000u}) {
         RefreshLineList();
         ASSERT_TRUE(PumpUntil([&] { return FetchFailed() && a.refreshSpeedButton.Enabled(); }, bound));

@@ -51,8 +51,8 @@ int wmain(int argc, wchar_t** argv)
     const std::string pem((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     DWORD size = 0;
     if (pem.empty()
-        || !::CryptStringToBinaryA(pem.c_str(), static_cast<DWORD>(pem.size()), CRYPT_STRING_BASE64HEADER, nullptr,
-            &size, nullptr, nullptr)) {
+        || !::CryptStringToBinaryA(
+            pem.c_str(), static_cast<DWORD>(pem.size()), CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr, nullptr)) {
         return Fail("reading the PEM file");
     }
     std::vector<BYTE> der(size);
@@ -66,16 +66,16 @@ int wmain(int argc, wchar_t** argv)
         return Fail("parsing the certificate");
     }
     Store root;
-    root.handle = ::CertOpenStore(
-        CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_OPEN_EXISTING_FLAG, L"Root");
+    root.handle = ::CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0,
+        CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_OPEN_EXISTING_FLAG, L"Root");
     if (!root.handle) {
         return Fail("opening the machine's Root store");
     }
     int removed = 0;
     for (;;) {
         // CertDeleteCertificateFromStore frees the context it is given, found or not.
-        PCCERT_CONTEXT old = ::CertFindCertificateInStore(root.handle, X509_ASN_ENCODING, 0, CERT_FIND_SUBJECT_NAME,
-            &added.cert->pCertInfo->Subject, nullptr);
+        PCCERT_CONTEXT old = ::CertFindCertificateInStore(
+            root.handle, X509_ASN_ENCODING, 0, CERT_FIND_SUBJECT_NAME, &added.cert->pCertInfo->Subject, nullptr);
         if (!old) {
             break;
         }
