@@ -88,17 +88,19 @@ bool RequireModernTls(HINTERNET session)
         || SetDword(session, WINHTTP_OPTION_SECURE_PROTOCOLS, WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2);
 }
 
-Internet OpenSession()
+// The session for one fetch; `tls` tells whether https may be used through it. A Windows 7
+// without TLS 1.2 in WinHTTP still reaches an http service, never an https one.
+Internet OpenSession(bool& tls)
 {
     Internet session(::WinHttpOpen(
         L"Sorvik/1.5", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session
         || !::WinHttpSetTimeouts(session.Get(), kResolveTimeoutMs, kConnectTimeoutMs, kSendTimeoutMs, kReceiveTimeoutMs)
-        || !RequireModernTls(session.Get())
         // Redirects are followed here, not by WinHTTP, which cannot hold them to the same host.
         || !SetDword(session.Get(), WINHTTP_OPTION_REDIRECT_POLICY, WINHTTP_OPTION_REDIRECT_POLICY_NEVER)) {
         return Internet();
     }
+    tls = RequireModernTls(session.Get());
     return session;
 }
 
@@ -176,7 +178,8 @@ Fetched ServiceGet(const std::string& url, const FetchBounds& bounds)
 {
     const Deadline deadline(bounds.deadlineMs);
     std::optional<UrlParts> parts = SplitUrl(url);
-    const Internet session = parts ? OpenSession() : Internet();
+    bool tls = false;
+    const Internet session = parts ? OpenSession(tls) : Internet();
     if (!session) {
         return {};
     }
@@ -184,7 +187,7 @@ Fetched ServiceGet(const std::string& url, const FetchBounds& bounds)
     for (int hop = 0; hop <= kMaxRedirects; ++hop) {
         Fetched answer;
         std::wstring location;
-        if (!Exchange(session.Get(), *parts, bounds.maxBytes, deadline, answer, location)) {
+        if ((parts->secure && !tls) || !Exchange(session.Get(), *parts, bounds.maxBytes, deadline, answer, location)) {
             return {};
         }
         if (location.empty()) {
