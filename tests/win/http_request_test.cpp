@@ -1131,6 +1131,16 @@ TEST_F(ServiceGetLive, TrickleFailsAtTheDeadline)
     EXPECT_LT(took, 6000u) << "each byte comes within the receive time-out: only the deadline ends it";
 }
 
+TEST_F(ServiceGetLive, SilentServerFailsAtTheReceiveTimeOut)
+{
+    ASSERT_TRUE(service_control::QueueFaults(R"({"/jsq/beta.htm": [{"hang": 40}]})"));
+    Fetched answer{1, {1}};
+    const ULONGLONG took = Took([&] { answer = ServiceGet(Url("/jsq/beta.htm"), {kNoticeFileLimit}); });
+    EXPECT_EQ(answer.status, 0);
+    EXPECT_GE(took, static_cast<ULONGLONG>(kReceiveTimeoutMs) - 1000);
+    EXPECT_LT(took, static_cast<ULONGLONG>(kReceiveTimeoutMs) + 5000) << "no answer at all ends at the time-out";
+}
+
 TEST_F(ServiceGetLive, RedirectsAreFollowedOnTheSameHostOnly)
 {
     ASSERT_TRUE(service_control::QueueFaults(R"({"/jsq/beta.htm": [{"redirect": "/jsq/line/hello.php?ip=moved"},
