@@ -35,7 +35,7 @@ struct Context {
 
 int Fail(const char* what)
 {
-    std::fprintf(stderr, "trust_ca: %s failed (error %lu)\n", what, ::GetLastError());
+    (void)std::fprintf(stderr, "trust_ca: %s failed (error %lu)\n", what, ::GetLastError());
     return 1;
 }
 
@@ -44,7 +44,7 @@ int Fail(const char* what)
 int wmain(int argc, wchar_t** argv)
 {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: trust_ca CA.pem\n");
+        (void)std::fprintf(stderr, "usage: trust_ca CA.pem\n");
         return 2;
     }
     std::ifstream file(argv[1], std::ios::binary);
@@ -88,6 +88,6 @@ int wmain(int argc, wchar_t** argv)
             root.handle, X509_ASN_ENCODING, der.data(), size, CERT_STORE_ADD_REPLACE_EXISTING, nullptr)) {
         return Fail("adding the certificate");
     }
-    std::printf("trust_ca: added, %d older removed\n", removed);
+    (void)std::printf("trust_ca: added, %d older removed\n", removed);
     return 0;
 }
