@@ -21,7 +21,7 @@ tree=build/win
 [ "$SORVIK_ARCH" = i686 ] || tree=build/win64
 echo "bench: $SORVIK_ARCH build" >&2
 cmake -S . -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$SORVIK_ARCH.cmake" \
-  -DSORVIK_SERVICE_HOST=127.0.0.1:18631 >/dev/null
+  -DSORVIK_SERVICE_URL=http://127.0.0.1:18631 >/dev/null
 if [ "${1:-speed}" = soak ]; then
   shift
   case "${1:-}" in thread | apc) export SORVIK_RAS_NOTIFY="$1"; shift ;; esac

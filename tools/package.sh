@@ -5,10 +5,11 @@
 #   SHA256SUMS                                              the checksums of all four
 # A zip holds Sorvik.exe, the default theme and a short read-me; a setup.exe is the per-user
 # installer (tools/installer/sorvik.nsi). The RAS stand-in and the test helpers are never shipped.
-#   tools/package.sh [--build-dir DIR]... [--out-dir DIR] [--sign KEY.pfx]
+#   tools/package.sh [--build-dir DIR]... [--out-dir DIR] [--sign KEY.pfx] [--service-url URL]
 # --build-dir takes an already built tree as it is; its architecture is that of its
 # bin/Sorvik.exe. Give it once per architecture at most. An architecture without one gets a
-# release build for the production service in build/release (i686) or build/release64 (x86_64).
+# release build in build/release (i686) or build/release64 (x86_64) for the service at
+# --service-url (http://host[:port] or https://host[:port]; by default the production http host).
 # The default --out-dir is build/dist. --sign signs every Sorvik.exe, uninstaller and setup.exe
 # (password in SORVIK_SIGN_PASSWORD). The same commit gives the same bytes: every time in
 # the files is the commit's (SOURCE_DATE_EPOCH, when not given).
@@ -19,6 +20,7 @@ arches=(i686 x86_64)
 declare -A build=() label=([i686]=x86 [x86_64]=x64) default=([i686]=release [x86_64]=release64)
 out="$repo/build/dist"
 key=""
+service_url=""
 
 # The architecture a tree was built for, from the PE header of what it built.
 tree_arch() {
@@ -37,7 +39,8 @@ while [ $# -gt 0 ]; do
       build[$arch]="$dir"; shift 2 ;;
     --out-dir) out="$(realpath -m "$2")"; shift 2 ;;
     --sign) key="$(realpath "$2")"; shift 2 ;;
-    *) sed -n '2,15p' "$0" >&2; exit 2 ;;
+    --service-url) service_url="$2"; shift 2 ;;
+    *) sed -n '2,16p' "$0" >&2; exit 2 ;;
   esac
 done
 
@@ -62,7 +65,7 @@ for arch in "${arches[@]}"; do
   if [ -z "${build[$arch]:-}" ]; then
     build[$arch]="$repo/build/${default[$arch]}"
     cmake -S . -B "${build[$arch]}" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" -DSORVIK_TESTS=OFF >/dev/null
+      -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" -DSORVIK_TESTS=OFF -DSORVIK_SERVICE_URL="$service_url" >/dev/null
     cmake --build "${build[$arch]}" --target Sorvik >/dev/null
     [ "$(tree_arch "${build[$arch]}")" = "$arch" ] ||
       { echo "package: ${build[$arch]} holds no $arch build" >&2; exit 1; }

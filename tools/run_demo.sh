@@ -23,7 +23,7 @@ tree=build/win
 [ "$SORVIK_ARCH" = i686 ] || tree=build/win64
 echo "demo: building the $SORVIK_ARCH program"
 cmake -S . -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$SORVIK_ARCH.cmake" \
-  -DSORVIK_SERVICE_HOST=127.0.0.1:18631 -DSORVIK_WEBSITE_URL=http://127.0.0.1:18631 \
+  -DSORVIK_SERVICE_URL=http://127.0.0.1:18631 -DSORVIK_WEBSITE_URL=http://127.0.0.1:18631 \
   -DSORVIK_FORUM_URL=http://127.0.0.1:18631 >"$demo/configure.log"
 cmake --build "$tree" -j "$(nproc)" --target Sorvik sorvik_ras_standin >"$demo/build.log" || {
   cat "$demo/build.log"; exit 1; }

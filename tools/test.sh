@@ -65,7 +65,7 @@ source_files() {
 }
 
 # The Windows builds' test configuration: the service, site and forum on the demo service.
-win_config=(-DSORVIK_TEST_BUILD=ON -DSORVIK_SERVICE_HOST=127.0.0.1:18631
+win_config=(-DSORVIK_TEST_BUILD=ON -DSORVIK_SERVICE_URL=http://127.0.0.1:18631
   -DSORVIK_WEBSITE_URL=http://127.0.0.1:18631 -DSORVIK_FORUM_URL=http://127.0.0.1:18631)
 # Each architecture's build tree; the ones this machine can run (x86_64 always, i686 where 32-bit
 # code runs at all) run their Windows and end-to-end tests.

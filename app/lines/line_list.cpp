@@ -7,15 +7,15 @@
 #include "app/lines/speed_test.h"
 #include "app/shell/app.h"
 #include "app/shell/notify_messages.h"
-#include "app/vpn/http_request.h"
+#include "app/vpn/service_address.h"
+#include "app/vpn/service_fetch.h"
 #include "platform/charset.h"
 #include "platform/thread.h"
-#include "service_config.h"
 #include "app/shell/messages.h"
 
 namespace {
 
-std::string LineListUrl() { return std::string("http://") + build_config::kServiceHost + "/jsq/line/linelist.php"; }
+std::string LineListUrl() { return ServiceBaseUrl() + "/jsq/line/linelist.php"; }
 
 // The response body deciphered and converted to GBK; empty when it is not valid UTF-8 or has no GBK form.
 std::string DecodeLineList(const std::vector<std::uint8_t>& body)
@@ -55,14 +55,12 @@ void RefreshLineList()
 void FetchLineList()
 {
     App& a = app();
-    HttpRequest request;
-    request.Open("GET", LineListUrl());
-    request.Send();
-    if (request.Status() != 200) {
+    const Fetched answer = ServiceGet(LineListUrl(), {kLineListLimit});
+    if (answer.status != 200) {
         FetchFailed();
         return;
     }
-    const std::string text = DecodeLineList(request.ResponseBody());
+    const std::string text = DecodeLineList(answer.body);
     {
         std::lock_guard<platform::CriticalSection> lock(a.listLock);
         a.lineList.clear();

@@ -7,10 +7,10 @@
 #include "app/notice/notice_rules.h"
 #include "app/notice/notice_shell.h"
 #include "app/shell/notify_messages.h"
-#include "app/vpn/http_request.h"
+#include "app/vpn/service_address.h"
+#include "app/vpn/service_fetch.h"
 #include "platform/files.h"
 #include "platform/thread.h"
-#include "service_config.h"
 #include "app/shell/messages.h"
 
 namespace {
@@ -18,7 +18,7 @@ namespace {
 constexpr int kAttempts = 3;
 constexpr char kSection[] = "update";
 
-std::string NoticeFileUrl() { return std::string("http://") + build_config::kServiceHost + "/jsq/beta.htm"; }
+std::string NoticeFileUrl() { return ServiceBaseUrl() + "/jsq/beta.htm"; }
 
 // The INI copy the values are read from: "/update.dat" beside the program, or, when that
 // cannot be written (a read-only program directory), a temporary file removed afterwards.
@@ -67,19 +67,17 @@ void StartNoticeCheck() { platform::StartDetachedThread(RunNoticeCheck); }
 
 void RunNoticeCheck()
 {
-    HttpRequest request;
     const std::string url = NoticeFileUrl();
-    int32_t status = 0;
-    for (int attempt = 1; attempt <= kAttempts && status != 200; ++attempt) {
-        request.Open("GET", url);
-        request.Send();
-        status = request.Status();
+    Fetched answer;
+    for (int attempt = 1; attempt <= kAttempts && answer.status != 200; ++attempt) {
+        answer = ServiceGet(url, {kNoticeFileLimit});
     }
-    if (status != 200) {
+    // A failed fetch leaves update.dat as it was.
+    if (answer.status != 200) {
         return;
     }
 
-    const NoticeFileCopy file(request.ResponseBody());
+    const NoticeFileCopy file(answer.body);
     if (!file.Written()) {
         return;
     }

@@ -69,21 +69,20 @@ std::string MyIpFromAnswer(std::string_view answer)
     return DottedIpv4(answer) ? std::string(answer) : std::string();
 }
 
-std::string HelloUrl(std::string_view host, std::string_view address)
+std::string HelloUrl(std::string_view base, std::string_view address)
 {
-    std::string url = "http://";
-    url += host;
+    std::string url(base);
     url += "/jsq/line/hello.php?ip=";
     url += PercentEncoded(address);
     return url;
 }
 
-std::string KeepAliveUrl(std::string_view host, std::string_view address, std::string_view myIp)
+std::string KeepAliveUrl(std::string_view base, std::string_view address, std::string_view myIp)
 {
-    return HelloUrl(host, address) + "&myip=" + PercentEncoded(myIp);
+    return HelloUrl(base, address) + "&myip=" + PercentEncoded(myIp);
 }
 
-std::string DisconnectUrl(std::string_view host, std::string_view address)
+std::string DisconnectUrl(std::string_view base, std::string_view address)
 {
-    return HelloUrl(host, address) + "&remove=1";
+    return HelloUrl(base, address) + "&remove=1";
 }

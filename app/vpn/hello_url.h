@@ -4,15 +4,15 @@
 #include <string>
 #include <string_view>
 
-// "http://" + host + "/jsq/line/hello.php?ip=" + address: the first report of a connection.
+// base (the service address) + "/jsq/line/hello.php?ip=" + address: the first report of a connection.
 // Values are percent-encoded: the line's address comes from the service and could hold anything.
-std::string HelloUrl(std::string_view host, std::string_view address);
+std::string HelloUrl(std::string_view base, std::string_view address);
 
 // The periodic report: the first report's URL + "&myip=" + the first report's answer.
-std::string KeepAliveUrl(std::string_view host, std::string_view address, std::string_view myIp);
+std::string KeepAliveUrl(std::string_view base, std::string_view address, std::string_view myIp);
 
 // The report after a hang-up: the first report's URL + "&remove=1".
-std::string DisconnectUrl(std::string_view host, std::string_view address);
+std::string DisconnectUrl(std::string_view base, std::string_view address);
 
 // Every byte but letters, digits and "-._~" as %XX.
 std::string PercentEncoded(std::string_view value);

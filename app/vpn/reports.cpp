@@ -6,12 +6,12 @@
 #include "app/shell/app.h"
 #include "app/vpn/dialling.h"
 #include "app/vpn/hello_url.h"
-#include "app/vpn/http_request.h"
 #include "app/vpn/keepalive_clock.h"
+#include "app/vpn/service_address.h"
+#include "app/vpn/service_fetch.h"
 #include "app/vpn/vpn_session.h"
 #include "platform/handles.h"
 #include "platform/ras_api.h"
-#include "service_config.h"
 #include "app/shell/messages.h"
 
 namespace {
@@ -27,11 +27,11 @@ public:
     StreamCount& operator=(const StreamCount&) = delete;
 };
 
-// A GET whose answer stays in the request for the caller to read.
-void SendReport(HttpRequest& request, const std::string& url)
+// A GET whose answer text is returned; the service's status is not looked at.
+std::string SendReport(const std::string& url)
 {
-    request.Open("GET", url);
-    request.Send();
+    const Fetched answer = ServiceGet(url, {kHelloAnswerLimit});
+    return std::string(answer.body.begin(), answer.body.end());
 }
 
 // The connection ended on the other side: tell the user while it is still theirs, free the handle.
@@ -72,9 +72,8 @@ void RunReports(VpnSession& session, const ReportClock& clock)
     const bool watching
         = handle && dropped && RasConnectionNotificationA(handle, dropped.Get(), ras::RASCN_Disconnection) == 0;
 
-    HttpRequest request;
-    SendReport(request, HelloUrl(build_config::kServiceHost, session.address));
-    const std::string myIp = MyIpFromAnswer(request.ResponseText());
+    const std::string base = ServiceBaseUrl();
+    const std::string myIp = MyIpFromAnswer(SendReport(HelloUrl(base, session.address)));
 
     const HANDLE waits[2] = {session.endEvent.Get(), dropped.Get()};
     std::uint32_t last = clock.tickCount();
@@ -84,7 +83,7 @@ void RunReports(VpnSession& session, const ReportClock& clock)
         const int woke = clock.wait(waits, watching ? 2 : 1, left);
         // The program's own hang-up also signals the disconnection event.
         if (woke == 0 || (woke == 1 && IsEnded(session))) {
-            SendReport(request, DisconnectUrl(build_config::kServiceHost, session.address));
+            SendReport(DisconnectUrl(base, session.address));
             return;
         }
         if (woke == 1) {
@@ -92,7 +91,7 @@ void RunReports(VpnSession& session, const ReportClock& clock)
             return;
         }
         if (IntervalElapsed(last, clock.tickCount(), kKeepAliveIntervalMs)) {
-            SendReport(request, KeepAliveUrl(build_config::kServiceHost, session.address, myIp));
+            SendReport(KeepAliveUrl(base, session.address, myIp));
             last = clock.tickCount();
         }
     }

@@ -24,6 +24,9 @@ SHOTS = Path(os.environ.get("SORVIK_SHOTS", REPO / "build" / "screenshots"))
 SERVICE_PORT = 18631
 SERVICE = f"http://127.0.0.1:{SERVICE_PORT}"
 DEMO_CONFIG = REPO / "tools" / "demo_service" / "demo.json"
+# The service's TLS port and its test certificates, made by openssl for this build tree.
+TLS_PORT = 18632
+CERTS = BIN.parent / "test-certs"
 MAIN_TITLE = "Sorvik加速器"
 WS_CAPTION = 0x00C00000
 WS_THICKFRAME = 0x00040000
@@ -186,9 +189,11 @@ class DemoService:
         self.lock = open(Path(tempfile.gettempdir()) / f"sorvik-demo-service-{SERVICE_PORT}.lock", "w")
         fcntl.flock(self.lock, fcntl.LOCK_EX)
         self.log = open(self.record_dir / "service.log", "w+")
+        subprocess.run(["bash", str(REPO / "tools" / "demo_service" / "make_test_certs.sh"), str(CERTS)], check=True)
         self.proc = subprocess.Popen(
             ["/usr/bin/python3", str(REPO / "tools" / "demo_service" / "service.py"), "--config", str(DEMO_CONFIG),
-             "--record-dir", str(self.record_dir), "--port", str(SERVICE_PORT)],
+             "--record-dir", str(self.record_dir), "--port", str(SERVICE_PORT), "--tls-port", str(TLS_PORT),
+             "--tls-cert", str(CERTS / "server.pem"), "--tls-key", str(CERTS / "server.key")],
             stdout=subprocess.PIPE, stderr=self.log, text=True)
         line = self.proc.stdout.readline()
         if not line.startswith("READY"):
@@ -214,6 +219,13 @@ class DemoService:
 
     def reset(self):
         self._call("POST", "/_control/reset")
+
+    def queue_faults(self, faults):
+        self._call("POST", "/_control/faults", faults)
+
+    def use_certificate(self, name):
+        """Serves CERTS/NAME.pem on the TLS port from now on."""
+        self._call("POST", "/_control/tls", {"cert": str(CERTS / f"{name}.pem"), "key": str(CERTS / "server.key")})
 
     def drop(self, address):
         """Closes the PPTP sessions on a line's address, as a server going away would."""

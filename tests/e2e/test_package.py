@@ -195,7 +195,7 @@ def test_two_package_runs_give_the_same_bytes(tmp_path):
         name, sep, value = line.partition("=")
         if sep and line[:1].isalpha():
             cache[name.split(":")[0]] = value
-    options = [f"-D{k}={cache[k]}" for k in ("CMAKE_BUILD_TYPE", "CMAKE_TOOLCHAIN_FILE", "SORVIK_SERVICE_HOST",
+    options = [f"-D{k}={cache[k]}" for k in ("CMAKE_BUILD_TYPE", "CMAKE_TOOLCHAIN_FILE", "SORVIK_SERVICE_URL", "SORVIK_SERVICE_HOST",
                                              "SORVIK_WEBSITE_URL", "SORVIK_FORUM_URL", "SORVIK_TEST_BUILD")]
     build = tmp_path / "another build"
     env = dict(os.environ, CCACHE_DISABLE="1")

@@ -11,7 +11,7 @@ from test_accelerate import ONE_CLICK, hellos, one_click_ready, start_measured
 PLANTED = ("atl", "dbghelp", "rasapi32", "msimg32", "version", "uxtheme", "comctl32", "gdiplus",
            "windowscodecs", "oleacc", "dwmapi", "winmm", "iphlpapi", "dnsapi", "mswsock", "shcore",
            "cryptbase", "propsys", "profapi", "userenv", "wininet", "urlmon", "ieframe", "shdocvw", "mpr",
-           "atlthunk", "textinputframework")
+           "atlthunk", "textinputframework", "winhttp", "crypt32", "secur32", "bcrypt")
 MARKER = BIN.parent / "e2e" / "planted.dll"
 
 

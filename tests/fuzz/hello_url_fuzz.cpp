@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!myIp.empty() && (myIp.size() < 7 || myIp.size() > 15)) {
         __builtin_trap();
     }
-    const std::string url = KeepAliveUrl("h", input, myIp);
+    const std::string url = KeepAliveUrl("http://h", input, myIp);
     const std::string_view query = std::string_view(url).substr(url.find('?') + 1);
     // Exactly the two keys of the report survive, whatever the values held.
     std::size_t separators = 0;

@@ -18,6 +18,7 @@ def start_service(tmp_path):
             pytest.fail(f"service did not get ready: {line!r}\n"
                         f"{stderr_path.read_text(errors='replace')}")
         svc = RunningService(proc, int(line.split()[1]), workdir / "records", stderr_path)
+        svc.ready_ports = line.split()[1:]
         started.append(svc)
         return svc
 

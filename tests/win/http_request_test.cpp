@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/vpn/http_request.h"
+#include "app/vpn/service_fetch.h"
 #include "platform/text.h"
 #include "tests/win/service_control.h"
 
@@ -1073,6 +1074,83 @@ TEST_F(HttpRequestLive, CopiesAndObjectRefsShareOneRequest)
     client.Release();
     EXPECT_TRUE(client.IsEmpty());
     EXPECT_EQ(copy.Status(), 200) << "the copy keeps its own reference";
+}
+
+// ---------------------------------------------------------------------------------------------
+// The service's GETs through WinHTTP, bounded in time and size.
+
+class ServiceGetLive : public HttpRequestLive {
+protected:
+    static ULONGLONG Took(const std::function<void()>& run)
+    {
+        const ULONGLONG start = ::GetTickCount64();
+        run();
+        return ::GetTickCount64() - start;
+    }
+};
+
+TEST_F(ServiceGetLive, AnswerWithinItsLimitComesWhole)
+{
+    const Fetched answer = ServiceGet(Url("/jsq/line/linelist.php"), {kLineListLimit});
+    EXPECT_EQ(answer.status, 200);
+    EXPECT_EQ(answer.body, BytesOf(RawBody("/jsq/line/linelist.php")));
+    EXPECT_EQ(ServiceGet(Url("/no/such/page.htm"), {kNoticeFileLimit}).status, 404);
+    EXPECT_EQ(service_control::HttpRequestLines(),
+        (std::vector<std::string>{
+            "GET /jsq/line/linelist.php", "GET /jsq/line/linelist.php", "GET /no/such/page.htm"}));
+}
+
+TEST_F(ServiceGetLive, DeclaredLengthOverTheLimitFails)
+{
+    ASSERT_TRUE(service_control::QueueFaults(R"({"/jsq/line/hello.php": [{"garbage": 4097}, {"garbage": 4096}]})"));
+    const Fetched over = ServiceGet(Url("/jsq/line/hello.php?ip=big"), {kHelloAnswerLimit});
+    EXPECT_EQ(over.status, 0);
+    EXPECT_TRUE(over.body.empty());
+    EXPECT_EQ(ServiceGet(Url("/jsq/line/hello.php?ip=fits"), {kHelloAnswerLimit}).body.size(), 4096u);
+}
+
+TEST_F(ServiceGetLive, UndeclaredFloodStopsAtTheLimit)
+{
+    // 64 MB without a length: read only until the limit is passed, long before the end.
+    ASSERT_TRUE(service_control::QueueFaults(R"({"/jsq/line/linelist.php": [{"flood": 67108864}]})"));
+    Fetched answer{1, {1}};
+    const ULONGLONG took = Took([&] { answer = ServiceGet(Url("/jsq/line/linelist.php"), {kLineListLimit}); });
+    EXPECT_EQ(answer.status, 0);
+    EXPECT_TRUE(answer.body.empty());
+    EXPECT_LT(took, 10000u);
+}
+
+TEST_F(ServiceGetLive, TrickleFailsAtTheDeadline)
+{
+    ASSERT_TRUE(service_control::QueueFaults(R"({"/jsq/beta.htm": [{"trickle": 20}]})"));
+    Fetched answer{1, {1}};
+    const ULONGLONG took = Took([&] { answer = ServiceGet(Url("/jsq/beta.htm"), {kNoticeFileLimit, 3000}); });
+    EXPECT_EQ(answer.status, 0);
+    EXPECT_TRUE(answer.body.empty());
+    EXPECT_GE(took, 3000u);
+    EXPECT_LT(took, 6000u) << "each byte comes within the receive time-out: only the deadline ends it";
+}
+
+TEST_F(ServiceGetLive, SilentServerFailsAtTheReceiveTimeOut)
+{
+    ASSERT_TRUE(service_control::QueueFaults(R"({"/jsq/beta.htm": [{"hang": 40}]})"));
+    Fetched answer{1, {1}};
+    const ULONGLONG took = Took([&] { answer = ServiceGet(Url("/jsq/beta.htm"), {kNoticeFileLimit}); });
+    EXPECT_EQ(answer.status, 0);
+    EXPECT_GE(took, static_cast<ULONGLONG>(kReceiveTimeoutMs) - 1000);
+    EXPECT_LT(took, static_cast<ULONGLONG>(kReceiveTimeoutMs) + 5000) << "no answer at all ends at the time-out";
+}
+
+TEST_F(ServiceGetLive, RedirectsAreFollowedOnTheSameHostOnly)
+{
+    ASSERT_TRUE(service_control::QueueFaults(R"({"/jsq/beta.htm": [{"redirect": "/jsq/line/hello.php?ip=moved"},
+        {"redirect": "http://localhost:18631/jsq/line/hello.php?ip=elsewhere"}]})"));
+    const Fetched moved = ServiceGet(Url("/jsq/beta.htm"), {kNoticeFileLimit});
+    EXPECT_EQ(moved.status, 200);
+    EXPECT_EQ(std::string(moved.body.begin(), moved.body.end()), "127.0.0.1");
+    EXPECT_EQ(ServiceGet(Url("/jsq/beta.htm"), {kNoticeFileLimit}).status, 0);
+    EXPECT_EQ(service_control::HttpRequestLines(),
+        (std::vector<std::string>{"GET /jsq/beta.htm", "GET /jsq/line/hello.php?ip=moved", "GET /jsq/beta.htm"}));
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "app/lines/latency_probe.h"
 #include "app/lines/line_list.h"
 #include "app/lines/speed_test.h"
+#include "app/vpn/service_fetch.h"
 #include "platform/text.h"
 #include "ui/image.h"
 
@@ -128,6 +129,19 @@ TEST_F(MainWindow, AFailedFetchKeepsTheOldLinesWithAnEmptyView)
     EXPECT_TRUE(a.refreshListButton.Enabled());
     EXPECT_TRUE(a.refreshSpeedButton.Enabled());
     EXPECT_GT(PickFastestLine(), 0) << "one-click still works from the kept lines";
+}
+
+TEST_F(MainWindow, AnAnswerTooLargeOrTooSlowIsAFailedFetch)
+{
+    App& a = app();
+    ASSERT_TRUE(PumpUntil(SpeedTestDone, 20000));
+    // 200 MB without a declared length, then one byte a second for longer than a fetch may take.
+    ASSERT_TRUE(service_control::QueueFaults(R"({"/jsq/line/linelist.php": [{"flood": 209715200}, {"trickle": 40}]})"));
+    for (const DWORD bound : {10000u, kFetchDeadlineMs + 8000u}) {
+        RefreshLineList();
+        ASSERT_TRUE(PumpUntil([&] { return FetchFailed() && a.refreshSpeedButton.Enabled(); }, bound));
+        EXPECT_EQ(LineCount(), 3u) << "the lines of the last good fetch stay";
+    }
 }
 
 TEST_F(MainWindow, ASelectionClickWhileRowsAreWrittenNeverDeadlocks)

@@ -52,7 +52,7 @@ echo "bench: building the $SORVIK_ARCH programs" >&2
 build="$out/win-$SORVIK_ARCH"
 bin="$build/bin"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$SORVIK_ARCH.cmake" \
-  -DSORVIK_TEST_BUILD=OFF -DSORVIK_SERVICE_HOST=127.0.0.1:$port -DSORVIK_WEBSITE_URL=http://127.0.0.1:$port \
+  -DSORVIK_TEST_BUILD=OFF -DSORVIK_SERVICE_URL=http://127.0.0.1:$port -DSORVIK_WEBSITE_URL=http://127.0.0.1:$port \
   -DSORVIK_FORUM_URL=http://127.0.0.1:$port >"$out/configure.log"
 cmake --build "$build" -j2 --target Sorvik sorvik_ras_standin wininfo bare_window startup_probe \
   >"$out/build.log" || { cat "$out/build.log"; exit 1; }

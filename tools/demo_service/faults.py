@@ -12,11 +12,14 @@ class FaultError(ValueError):
 
 @dataclass(frozen=True)
 class Fault:
-    kind: str                 # "status" | "hang" | "garbage" | "close"
+    kind: str                 # "status" | "hang" | "garbage" | "close" | "flood" | "trickle" | "redirect"
     status: int = 0
     body: Optional[str] = None
     seconds: float = 0.0
     size: int = 0
+    location: Optional[str] = None
+
+KINDS = ("status", "hang", "garbage", "close", "flood", "trickle", "redirect")
 
 
 def _is_number(value):
@@ -26,9 +29,9 @@ def _is_number(value):
 def parse_fault(raw):
     if not isinstance(raw, dict):
         raise FaultError(f"fault must be an object, got {raw!r}")
-    kinds = [k for k in ("status", "hang", "garbage", "close") if k in raw]
+    kinds = [k for k in KINDS if k in raw]
     if len(kinds) != 1:
-        raise FaultError(f"fault needs exactly one of status/hang/garbage/close: {raw!r}")
+        raise FaultError(f"fault needs exactly one of {'/'.join(KINDS)}: {raw!r}")
     allowed = {kinds[0]} | ({"body"} if kinds[0] == "status" else set())
     extra = set(raw) - allowed
     if extra:
@@ -43,10 +46,18 @@ def parse_fault(raw):
         if body is not None and not isinstance(body, str):
             raise FaultError(f"fault body must be text: {raw!r}")
         return Fault("status", status=value, body=body)
-    if kind == "hang":
-        if not _is_number(value) or value < 0:
-            raise FaultError(f"fault hang must be seconds >= 0: {raw!r}")
-        return Fault("hang", seconds=float(value))
+    if kind in ("hang", "trickle"):
+        if not _is_number(value) or not 0 <= value <= 600:
+            raise FaultError(f"fault {kind} must be seconds 0..600: {raw!r}")
+        return Fault(kind, seconds=float(value))
+    if kind == "flood":
+        if not isinstance(value, int) or isinstance(value, bool) or not 0 <= value <= 1 << 30:
+            raise FaultError(f"fault flood must be a byte count up to 1 GiB: {raw!r}")
+        return Fault("flood", size=value)
+    if kind == "redirect":
+        if not isinstance(value, str) or not value or any(c in value for c in "\r\n"):
+            raise FaultError(f"fault redirect must be one line of text: {raw!r}")
+        return Fault("redirect", location=value)
     if kind == "garbage":
         if not isinstance(value, int) or isinstance(value, bool) or not 0 <= value <= 1 << 20:
             raise FaultError(f"fault garbage must be a byte count: {raw!r}")

@@ -4,6 +4,7 @@ import ipaddress
 import json
 import os
 import socket
+import ssl
 import sys
 import threading
 import time
@@ -18,6 +19,7 @@ from line_servers import LineBindError
 
 MAX_BODY = 1 << 20
 CONTROL_PREFIX = "/_control/"
+FLOOD_CHUNK = 1 << 16
 
 
 def split_target(target):
@@ -87,6 +89,39 @@ class DemoHTTPServer(ThreadingHTTPServer):
             self._conn_cond.wait_for(lambda: not self._conns, wait)
 
 
+class DemoTLSServer(DemoHTTPServer):
+    """The same service over TLS. The handshake runs on the connection's own thread, so a client
+    that refuses the certificate holds up no one; the certificate can be swapped while running."""
+
+    def __init__(self, address, state, cert, key):
+        self.tls = None
+        self.load_certificate(cert, key)
+        super().__init__(address, state)
+
+    def load_certificate(self, cert, key):
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.minimum_version = ssl.TLSVersion.TLSv1_2
+        context.load_cert_chain(cert, key)
+        self.tls = context  # one assignment: a connection sees the old context or the new one
+
+    def finish_request(self, request, client_address):
+        request.settimeout(10)
+        try:
+            wrapped = self.tls.wrap_socket(request, server_side=True)
+        except (ssl.SSLError, OSError) as exc:
+            if self.state.verbose:
+                sys.stderr.write(f"service: TLS handshake with {client_address[0]} failed: {exc}\n")
+            return
+        wrapped.settimeout(None)
+        try:
+            super().finish_request(wrapped, client_address)
+        finally:
+            try:
+                wrapped.close()
+            except OSError:
+                pass
+
+
 class DemoHandler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     server_version = "SorvikDemo/1.0"
@@ -144,7 +179,8 @@ class DemoHandler(BaseHTTPRequestHandler):
 
         state.recorder.record({"kind": "http", "t": time.time(), "method": self.command,
                                "path": self.path, "query": query,
-                               "client": self.client_address[0]})
+                               "client": self.client_address[0],
+                               "tls": isinstance(self.connection, ssl.SSLSocket)})
         fault = state.faults.take(path)
         if fault is not None:
             self._fault(fault)
@@ -215,6 +251,48 @@ class DemoHandler(BaseHTTPRequestHandler):
             self.close_connection = True
         elif fault.kind == "close":
             self.close_connection = True
+        elif fault.kind == "redirect":
+            self.send_response(302)
+            self.send_header("Location", fault.location)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+        elif fault.kind == "flood":
+            self._flood(fault.size)
+        elif fault.kind == "trickle":
+            self._trickle(fault.seconds)
+
+    def _flood(self, size):
+        """A body of `size` bytes without a declared length, read by the client up to the close."""
+        self.close_connection = True
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Connection", "close")
+        self.end_headers()
+        chunk = b"\xa5" * FLOOD_CHUNK
+        left = size
+        try:
+            while left > 0 and not self.server.state.stop_event.is_set():
+                self.wfile.write(chunk[:min(left, FLOOD_CHUNK)])
+                left -= FLOOD_CHUNK
+        except OSError:
+            pass  # the client stopped reading
+
+    def _trickle(self, seconds):
+        """One byte of a declared `seconds`-byte body each second."""
+        self.close_connection = True
+        count = int(seconds)
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", str(count))
+        self.end_headers()
+        try:
+            for _ in range(count):
+                self.wfile.write(b"x")
+                self.wfile.flush()
+                if self.server.state.stop_event.wait(1.0):
+                    break
+        except OSError:
+            pass
 
     # ---- controls for tests ----
 
@@ -237,6 +315,9 @@ class DemoHandler(BaseHTTPRequestHandler):
             elif key == ("POST", "/_control/reset"):
                 state.recorder.reset()
                 self._send_json(200, {"ok": True})
+            elif key == ("POST", "/_control/tls"):
+                self._swap_certificate(self._json(body))
+                self._send_json(200, {"ok": True})
             elif key == ("POST", "/_control/drop"):
                 params = urllib.parse.parse_qs(query[1:])
                 address = params.get("address", [None])[0]
@@ -249,6 +330,17 @@ class DemoHandler(BaseHTTPRequestHandler):
             self._send_json(400, {"error": str(exc)})
         except LineBindError as exc:
             self._send_json(500, {"error": exc.strerror or str(exc)})
+
+    def _swap_certificate(self, request):
+        tls = self.server.state.tls_server
+        if tls is None:
+            raise ValueError("the service runs without --tls-port")
+        if not isinstance(request, dict) or set(request) != {"cert", "key"}:
+            raise ValueError('tls needs {"cert": PEM file, "key": PEM file}')
+        try:
+            tls.load_certificate(request["cert"], request["key"])
+        except (OSError, ssl.SSLError) as exc:
+            raise ValueError(f"cannot load the certificate: {exc}") from None
 
     @staticmethod
     def _json(body):

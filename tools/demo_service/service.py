@@ -11,7 +11,7 @@ from pathlib import Path
 
 from config import ConfigError, load_config, loopback_address
 from faults import FaultQueues
-from http_handler import DemoHTTPServer
+from http_handler import DemoHTTPServer, DemoTLSServer
 from line_servers import LineBindError, LineServers
 from recorder import Recorder
 
@@ -32,6 +32,7 @@ class State:
         self.faults = FaultQueues()
         self.faults.replace(config.faults)
         self.stop_event = threading.Event()
+        self.tls_server = None  # set once before any request is served
         self._apply_lock = threading.Lock()
 
     def apply_config(self, config):
@@ -50,6 +51,9 @@ def parse_args(argv):
     p.add_argument("--host", default="127.0.0.1", help="HTTP address (loopback only)")
     p.add_argument("--key", default=DEFAULT_KEY,
                    help="line list RC4 key file, relative paths from the repo root")
+    p.add_argument("--tls-port", type=int, help="also serve HTTPS here (needs --tls-cert and --tls-key)")
+    p.add_argument("--tls-cert", help="server certificate chain, PEM")
+    p.add_argument("--tls-key", help="server private key, PEM")
     p.add_argument("--verbose", action="store_true", help="log each HTTP request to stderr")
     return p.parse_args(argv)
 
@@ -91,6 +95,8 @@ def main(argv=None):
         return fail(f"cannot read key: {exc}", 2)
     if not 0 <= args.port <= 65535:
         return fail(f"--port {args.port} out of range", 2)
+    if args.tls_port is not None and (not 0 <= args.tls_port <= 65535 or not args.tls_cert or not args.tls_key):
+        return fail("--tls-port needs a port 0..65535, --tls-cert and --tls-key", 2)
 
     try:
         recorder = Recorder(args.record_dir)
@@ -114,19 +120,33 @@ def main(argv=None):
         recorder.close()
         return fail(f"cannot listen on {host}:{args.port}: {exc.strerror}")
 
-    server_thread = threading.Thread(target=httpd.serve_forever, kwargs={"poll_interval": 0.1},
-                                     name="http", daemon=True)
-    server_thread.start()
-    print(f"READY {httpd.server_address[1]}", flush=True)
+    servers = [httpd]
+    if args.tls_port is not None:
+        try:
+            state.tls_server = DemoTLSServer((host, args.tls_port), state, args.tls_cert, args.tls_key)
+        except OSError as exc:
+            httpd.server_close()
+            lines.stop()
+            recorder.close()
+            return fail(f"cannot serve TLS on {host}:{args.tls_port}: {exc.strerror or exc}")
+        servers.append(state.tls_server)
+    threads = [threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.1},
+                                name=f"http{index}", daemon=True) for index, server in enumerate(servers)]
+    for thread in threads:
+        thread.start()
+    ports = " ".join(str(server.server_address[1]) for server in servers)
+    print(f"READY {ports}", flush=True)
 
     while not stop_requested:
         time.sleep(0.05)
 
     state.stop_event.set()
-    httpd.shutdown()
-    httpd.close_connections()
-    httpd.server_close()
-    server_thread.join(1.0)
+    for server in servers:
+        server.shutdown()
+        server.close_connections()
+        server.server_close()
+    for thread in threads:
+        thread.join(1.0)
     lines.stop()
     recorder.close()
     return 0
