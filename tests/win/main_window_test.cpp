@@ -92,12 +92,16 @@ TEST_F(MainWindow, MovedToAMonitorOfAnotherDpiItTakesTheSuggestedPlaceAndScalesE
     ::ImageList_GetIconSize(a.loadImages.Handle(), &width, &height);
     EXPECT_EQ(width, 90);
     EXPECT_EQ(height, 30);
+    // The theme's pictures drawn for 150 %.
+    EXPECT_EQ(a.closeButton.PicturePercent(), 150);
+    EXPECT_EQ(a.logoImage.PicturePercent(), 150);
 
     ::SendMessageW(hwnd_, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&before));
     ::GetWindowRect(hwnd_, &after);
     EXPECT_TRUE(::EqualRect(&after, &before));
     EXPECT_EQ(a.closeButton.DeviceRect().left, 766);
     EXPECT_EQ(a.lineListView.ColumnWidth(1), 250);
+    EXPECT_EQ(a.closeButton.PicturePercent(), 100);
 }
 
 TEST_F(MainWindow, FetchesTheListOnceAndMeasuresEveryLine)
