@@ -69,8 +69,8 @@ bool AskToExit()
     options.title = a.CurrentConnection.load() ? L"是否断开加速连接并退出Sorvik加速器？" : L"是否退出Sorvik加速器？";
     options.onCreated = OnConfirmCreated;
     options.modal = true;
-    // At the main window's DPI; its skin scales what is drawn in it the same way.
-    const unsigned dpi = a.mainSkin.Dpi();
+    // Centred on the primary monitor, so at its DPI; its skin scales what is drawn in it the same way.
+    const unsigned dpi = dpi::System();
     options.width = dpi::Scale(kConfirmWidth, dpi);
     options.height = dpi::Scale(kConfirmHeight, dpi);
     options.left = CentredOffset(::GetSystemMetrics(SM_CXSCREEN), options.width);
