@@ -23,6 +23,26 @@ FONT_LATIN = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
 
 SS = 4  # supersampling factor for shapes
 
+# Pictures are drawn in 96-DPI units; K is the scale they are drawn at (1, 1.5, 2). The program
+# takes the ones nearest its DPI; at K = 1 every step is exactly the plain 1x drawing.
+K = 1
+SCALES = ((1.5, "@1.5x"), (2, "@2x"))
+SUFFIX = ""
+
+
+def px(v):
+    """A 96-DPI length or coordinate in pixels of the current scale."""
+    return v if K == 1 else int(round(v * K))
+
+
+def unpx(v):
+    """Pixels of the current scale back in 96-DPI units."""
+    return v if K == 1 else v / K
+
+
+def blur(radius):
+    return ImageFilter.GaussianBlur(radius * K)
+
 # Palette
 INK = (7, 12, 24)
 NAVY = (13, 22, 40)
@@ -58,15 +78,20 @@ _fonts = {}
 
 
 def font(size, latin=False):
-    key = (size, latin)
+    key = (size, latin, K)
     if key not in _fonts:
         path = FONT_LATIN if latin and os.path.exists(FONT_LATIN) else FONT_CJK
-        _fonts[key] = ImageFont.truetype(path, size, index=0)
+        _fonts[key] = ImageFont.truetype(path, px(size), index=0)
     return _fonts[key]
 
 
 def blank(w, h):
-    return Image.new("RGBA", (w, h), (0, 0, 0, 0))
+    return Image.new("RGBA", (px(w), px(h)), (0, 0, 0, 0))
+
+
+def empty(size):
+    """A transparent picture of a size in pixels (of an already scaled picture)."""
+    return Image.new("RGBA", size, (0, 0, 0, 0))
 
 
 def rgba(c, a=255):
@@ -77,24 +102,28 @@ class Shape:
     """Coverage mask drawn at SS x and box-filtered down, for smooth edges."""
 
     def __init__(self, w, h):
-        self.w, self.h = w, h
-        self.im = Image.new("L", (w * SS, h * SS), 0)
+        self.w, self.h = px(w), px(h)
+        self.im = Image.new("L", (self.w * SS, self.h * SS), 0)
         self.d = ImageDraw.Draw(self.im)
+        self.s = SS if K == 1 else SS * K
 
     def _p(self, pts):
-        return [(x * SS, y * SS) for x, y in pts]
+        return [(x * self.s, y * self.s) for x, y in pts]
 
     def rrect(self, x0, y0, x1, y1, r, fill=255):
-        self.d.rounded_rectangle([x0 * SS, y0 * SS, x1 * SS - 1, y1 * SS - 1],
-                                 max(0, r * SS), fill=fill)
+        S = self.s
+        self.d.rounded_rectangle([x0 * S, y0 * S, x1 * S - 1, y1 * S - 1],
+                                 max(0, r * S), fill=fill)
         return self
 
     def rect(self, x0, y0, x1, y1, fill=255):
-        self.d.rectangle([x0 * SS, y0 * SS, x1 * SS - 1, y1 * SS - 1], fill=fill)
+        S = self.s
+        self.d.rectangle([x0 * S, y0 * S, x1 * S - 1, y1 * S - 1], fill=fill)
         return self
 
     def ellipse(self, x0, y0, x1, y1, fill=255):
-        self.d.ellipse([x0 * SS, y0 * SS, x1 * SS - 1, y1 * SS - 1], fill=fill)
+        S = self.s
+        self.d.ellipse([x0 * S, y0 * S, x1 * S - 1, y1 * S - 1], fill=fill)
         return self
 
     def circle(self, cx, cy, r, fill=255):
@@ -110,9 +139,9 @@ class Shape:
 
     def line(self, pts, width, fill=255, caps=True):
         p = self._p(pts)
-        self.d.line(p, fill=fill, width=max(1, round(width * SS)), joint="curve")
+        self.d.line(p, fill=fill, width=max(1, round(width * self.s)), joint="curve")
         if caps:  # round ends
-            r = width * SS / 2
+            r = width * self.s / 2
             for x, y in (p[0], p[-1]):
                 self.d.ellipse([x - r, y - r, x + r, y + r], fill=fill)
         return self
@@ -136,13 +165,13 @@ def paint(img, mask, src, dx=0, dy=0):
     else:
         layer = src.copy() if src.size == mask.size else src.crop((0, 0) + mask.size)
     layer.putalpha(ImageChops.multiply(layer.getchannel("A"), mask))
-    full = blank(*img.size)
-    full.paste(layer, (dx, dy))
+    full = empty(img.size)
+    full.paste(layer, (px(dx), px(dy)))
     img.alpha_composite(full)
 
 
 def glow(img, mask, color, radius, strength=1.0):
-    m = mask.filter(ImageFilter.GaussianBlur(radius))
+    m = mask.filter(blur(radius))
     if strength != 1.0:
         m = m.point(lambda v: min(255, int(v * strength)))
     paint(img, m, color)
@@ -164,8 +193,13 @@ def ramp(stops, t):
 
 def _lut_image(w, h, tfun, stops):
     lut = [ramp(stops, i / 255.0) for i in range(256)]
-    t = Image.new("L", (w, h))
-    t.putdata([int(255 * min(1.0, max(0.0, tfun(x, y)))) for y in range(h) for x in range(w)])
+    W, H = px(w), px(h)
+    t = Image.new("L", (W, H))
+    if K == 1:
+        t.putdata([int(255 * min(1.0, max(0.0, tfun(x, y)))) for y in range(H) for x in range(W)])
+    else:  # tfun takes pixel corners in 96-DPI units and adds the half pixel itself
+        t.putdata([int(255 * min(1.0, max(0.0, tfun((x + .5) / K - .5, (y + .5) / K - .5))))
+                   for y in range(H) for x in range(W)])
     chans = [t.point([lut[i][c] for i in range(256)]) for c in range(4)]
     return Image.merge("RGBA", chans)
 
@@ -189,10 +223,10 @@ def text_mask(text, size, bold=0.0, latin=False, spacing=0.0):
     """Ink-tight coverage of a caption. Drawn at 4x when bold so the stroke can be sub-pixel."""
     ss = 4 if bold or spacing else 1
     f = font(size * ss, latin)
-    sw = int(round(bold * ss))
+    sw = int(round(bold * ss * K))
     # Per-glyph placement so letter spacing can be added.
     widths = [f.getlength(ch) for ch in text]
-    total = sum(widths) + spacing * ss * (len(text) - 1)
+    total = sum(widths) + spacing * ss * K * (len(text) - 1)
     asc, desc = f.getmetrics()
     pad = 4 * ss + sw
     m = Image.new("L", (int(total) + 2 * pad, asc + desc + 2 * pad), 0)
@@ -200,7 +234,7 @@ def text_mask(text, size, bold=0.0, latin=False, spacing=0.0):
     x = pad
     for ch, cw in zip(text, widths):
         d.text((x, pad), ch, font=f, fill=255, stroke_width=sw, stroke_fill=255)
-        x += cw + spacing * ss
+        x += cw + spacing * ss * K
     if ss > 1:
         W = -(-m.width // ss) * ss
         H = -(-m.height // ss) * ss
@@ -215,7 +249,7 @@ def baseline_mask(text, size, bold=0.0, latin=False):
     """Like text_mask but keeps the font's line box, so mixed captions share a baseline."""
     ss = 4 if bold else 1
     f = font(size * ss, latin)
-    sw = int(round(bold * ss))
+    sw = int(round(bold * ss * K))
     asc, desc = f.getmetrics()
     w = int(f.getlength(text)) + 2 * sw + ss
     m = Image.new("L", (-(-w // ss) * ss, -(-(asc + desc + 2 * sw) // ss) * ss), 0)
@@ -234,27 +268,33 @@ def put_text(img, mask, x, y, src, shadow=None):
     if isinstance(src, tuple):
         paint(img, mask, src, x, y)
     else:
-        paint(img, mask, src.crop((x, y, x + mask.width, y + mask.height)), x, y)
+        X, Y = px(x), px(y)
+        paint(img, mask, src.crop((X, Y, X + mask.width, Y + mask.height)), x, y)
 
 
 def hstack_center(img, parts, cx, cy, gap):
     """Centres a row of (mask, painter) pairs; painter(x, y, mask) draws each."""
-    total = sum(m.width for m, _ in parts) + gap * (len(parts) - 1)
+    total = sum(unpx(m.width) for m, _ in parts) + gap * (len(parts) - 1)
     x = cx - total / 2.0
     for m, fn in parts:
-        fn(int(round(x)), int(round(cy - m.height / 2.0)), m)
-        x += m.width + gap
+        fn(int(round(x)), int(round(cy - unpx(m.height) / 2.0)), m)
+        x += unpx(m.width) + gap
+
+
+def scaled_name(name):
+    stem, ext = os.path.splitext(name)
+    return stem + SUFFIX + ext
 
 
 def save_png(img, name):
-    path = os.path.join(OUT, name)
+    path = os.path.join(OUT, scaled_name(name))
     img.save(path, format="PNG", optimize=True)
     return img
 
 
 def strip_h(states):
     w, h = states[0].size
-    out = blank(w * 3, h)
+    out = empty((w * 3, h))
     for i, s in enumerate(states):
         out.paste(s, (i * w, 0))
     return out
@@ -262,7 +302,7 @@ def strip_h(states):
 
 def strip_v(states):
     w, h = states[0].size
-    out = blank(w, h * 3)
+    out = empty((w, h * 3))
     for i, s in enumerate(states):
         out.paste(s, (0, i * h))
     return out
@@ -376,7 +416,7 @@ def emblem(size, detail=True):
     g_bolt(bolt, inset + size * (0.04 if detail else 0), inset, size - 2 * inset)
     bm = bolt.mask()
     if size >= 24:
-        paint(img, bm.filter(ImageFilter.GaussianBlur(size / 40.0)), (10, 30, 90, 150),
+        paint(img, bm.filter(blur(size / 40.0)), (10, 30, 90, 150),
               max(1, size // 48), max(1, size // 32))
     paint(img, bm, linear(size, size, [(0, (255, 255, 255)), (1, (255, 236, 200))]))
     return img
@@ -400,11 +440,11 @@ def make_bg():
     W, H = 800, 600
     img = linear(W, H, [(0, (13, 23, 43)), (0.55, (9, 16, 31)), (1, (6, 10, 20))])
     # cool glow behind the hero button
-    paint(img, Image.new("L", (W, H), 255),
+    paint(img, Image.new("L", (px(W), px(H)), 255),
           radial(W, H, 400, 290, 360, 250, [(0, (40, 120, 220, 60)), (0.6, (30, 80, 180, 18)),
                                             (1, (0, 0, 0, 0))]))
     # warm hint from the lower right keeps the dark from feeling cold
-    paint(img, Image.new("L", (W, H), 255),
+    paint(img, Image.new("L", (px(W), px(H)), 255),
           radial(W, H, 760, 640, 420, 260, [(0, (255, 120, 40, 22)), (1, (0, 0, 0, 0))]))
     # dot grid, fading toward the edges
     dots = Shape(W, H)
@@ -439,12 +479,12 @@ def make_bg():
         paint(img, m, linear(sw, sh, [(0, CYAN + (0,)), (0.8, CYAN + (a,)), (1, (200, 245, 255, a))],
                              0, 0, sw, 0), int(x), int(y))
     # title strip (the program paints titleColor over it; this matches)
-    paint(img, Image.new("L", (W, 70), 255), linear(W, 70, [(0, (12, 21, 40)), (1, TITLE)]))
+    paint(img, Image.new("L", (px(W), px(70)), 255), linear(W, 70, [(0, (12, 21, 40)), (1, TITLE)]))
     acc = Shape(W, 1).rect(0, 0, W, 1).mask()
     line = linear(W, 1, [(0, CYAN + (0,)), (0.2, CYAN + (200,)), (0.55, BLUE + (200,)),
                          (0.85, ORANGE + (140,)), (1, ORANGE + (0,))], 0, 0, W, 0)
     paint(img, acc, line, 0, 70)
-    soft = Shape(W, 12).rect(0, 0, W, 3).mask().filter(ImageFilter.GaussianBlur(3))
+    soft = Shape(W, 12).rect(0, 0, W, 3).mask().filter(blur(3))
     paint(img, soft, linear(W, 12, [(0, CYAN + (0,)), (0.3, CYAN + (50,)), (0.7, BLUE + (50,)),
                                    (1, BLUE + (0,))], 0, 0, W, 0), 0, 71)
     # footer separator
@@ -452,7 +492,7 @@ def make_bg():
     paint(img, foot, linear(W, 1, [(0, (80, 110, 160, 0)), (0.5, (80, 110, 160, 70)),
                                    (1, (80, 110, 160, 0))], 0, 0, W, 0), 0, 566)
     # vignette
-    paint(img, Image.new("L", (W, H), 255),
+    paint(img, Image.new("L", (px(W), px(H)), 255),
           radial(W, H, 400, 330, 560, 420, [(0, (0, 0, 0, 0)), (0.75, (0, 0, 0, 0)),
                                             (1, (0, 0, 0, 90))]))
     return save_png(img.convert("RGB").convert("RGBA"), "bg.png")
@@ -462,20 +502,20 @@ def make_logo():
     W, H = 200, 50
     img = blank(W, H)
     glow(img, Shape(W, H).rrect(4, 6, 42, 44, 9).mask(), CYAN + (120,), 4)
-    img.alpha_composite(emblem(38), (4, 6))
+    img.alpha_composite(emblem(38), (px(4), px(6)))
     x = 50
     # shrink the word mark until it fits the 200 px logo box
     for size in range(24, 15, -1):
         f_l, f_c = font(size, True), font(size - 3)
         name = baseline_mask("Sorvik", size, latin=True)
         cn = baseline_mask("加速器", size - 3, bold=0.35)
-        if x + name.getbbox()[2] + 4 + cn.getbbox()[2] <= W - 2:
+        if x + unpx(name.getbbox()[2]) + 4 + unpx(cn.getbbox()[2]) <= W - 2:
             break
     base = 29
-    put_text(img, name, x, base - f_l.getmetrics()[0], TEXT, shadow=(0, 1, (0, 0, 0, 140)))
-    x2 = x + name.getbbox()[2] + 4
-    put_text(img, cn, x2, base - f_c.getmetrics()[0] + 1,
-             linear(W, H, [(0, CYAN), (1, SKY)], x2, 0, x2 + cn.getbbox()[2], 0),
+    put_text(img, name, x, base - unpx(f_l.getmetrics()[0]), TEXT, shadow=(0, 1, (0, 0, 0, 140)))
+    x2 = x + unpx(name.getbbox()[2]) + 4
+    put_text(img, cn, x2, base - unpx(f_c.getmetrics()[0]) + 1,
+             linear(W, H, [(0, CYAN), (1, SKY)], x2, 0, x2 + unpx(cn.getbbox()[2]), 0),
              shadow=(0, 1, (0, 0, 0, 140)))
     tag = text_mask("GAME ACCELERATOR", 8, spacing=1.6)
     put_text(img, tag, x + 1, 35, MUTED + (220,))
@@ -534,14 +574,14 @@ def make_badge():
     ring = Shape(W, H).rrect(1, 4, W - 1, H - 4, 13).rrect(2, 5, W - 2, H - 5, 12, 0).mask()
     paint(img, ring, linear(W, H, [(0, CYAN + (150,)), (1, BLUE + (60,))], 0, 0, W, 0))
     t = text_mask("稳定 · 低延迟", 13)
-    sx = (W - 16 - 7 - t.width) / 2.0 + 8  # shield centre, group centred in the pill
+    sx = (W - 16 - 7 - unpx(t.width)) / 2.0 + 8  # shield centre, group centred in the pill
     sh = Shape(W, H)
     g_shield(sh, sx, 17, 8)
     paint(img, sh.mask(), linear(W, H, [(0, CYAN), (1, BLUE)], 0, 9, 0, 25))
     ck = Shape(W, H)
     g_check(ck, sx, 17, 3.6, 1.5)
     paint(img, ck.mask(), (255, 255, 255))
-    put_text(img, t, sx + 8 + 7, (H - t.height) / 2, (178, 212, 240))
+    put_text(img, t, sx + 8 + 7, (H - unpx(t.height)) / 2, (178, 212, 240))
     return save_png(img, "wjses.png")
 
 
@@ -566,7 +606,7 @@ def make_new_version():
     t2 = text_mask("请下载最新版本后继续使用", 14)
     x = 96
     put_text(img, t1, x, 23, TEXT, shadow=(0, 1, (0, 0, 0, 150)))
-    put_text(img, t2, x, 23 + t1.height + 12, MUTED)
+    put_text(img, t2, x, 23 + unpx(t1.height) + 12, MUTED)
     return save_png(img, "newVersion.png")
 
 
@@ -581,7 +621,7 @@ def pill_button(W, H, state, stops, glow_col, text, size, icon=None, radius=None
     x0, y0, x1, y1 = m, m - 1 + dy, W - m, H - m - 1 + dy
     body = Shape(W, H).rrect(x0, y0, x1, y1, r).mask()
     # shadow and glow
-    paint(img, body.filter(ImageFilter.GaussianBlur(2)), (0, 0, 0, 150 if state < 2 else 90), 0, 2)
+    paint(img, body.filter(blur(2)), (0, 0, 0, 150 if state < 2 else 90), 0, 2)
     if state == 1:
         glow(img, body, glow_col + (210,), 4, 1.2)
     elif state == 0:
@@ -604,7 +644,7 @@ def pill_button(W, H, state, stops, glow_col, text, size, icon=None, radius=None
         im = icon_mask(isz, isz, fn, isz)
         parts.append((im, lambda x, y, mm: (paint(img, mm, text_shadow, x, y + 1),
                                             paint(img, mm, (255, 255, 255), x, y))))
-    parts.append((t, lambda x, y, mm: (paint(img, mm.filter(ImageFilter.GaussianBlur(1.5)),
+    parts.append((t, lambda x, y, mm: (paint(img, mm.filter(blur(1.5)),
                                              text_shadow, x, y + 1),
                                        put_text(img, mm, x, y, (255, 255, 255),
                                                 shadow=(0, 1, text_shadow)))))
@@ -714,7 +754,7 @@ def result_picture(name, text, kind):
             g_cross(g, c, c, 7, 3.6)
         paint(icon, g.mask(), (255, 255, 255))
         col = (150, 240, 180) if kind == "success" else (255, 160, 150)
-    parts = [(icon.getchannel("A"), lambda x, y, mm: img.alpha_composite(icon, (x, y))),
+    parts = [(icon.getchannel("A"), lambda x, y, mm: img.alpha_composite(icon, (px(x), px(y)))),
              (t, lambda x, y, mm: put_text(img, mm, x, y, col, shadow=(0, 2, (0, 0, 0, 150))))]
     hstack_center(img, parts, W / 2.0, H / 2.0, 12)
     return save_png(img, name)
@@ -749,19 +789,19 @@ def make_burden():
               ("burden3.bmp", "爆满", 3, (220, 38, 38))]
     for name, word, n, col in levels:
         W, H = 60, 20
-        img = Image.new("RGBA", (W, H), (255, 255, 255, 255))
+        img = Image.new("RGBA", (px(W), px(H)), (255, 255, 255, 255))
         t = text_mask(word, 12)
         bw, gap = 3, 2
         meter_w = 3 * bw + 2 * gap
-        total = meter_w + 5 + t.width
+        total = meter_w + 5 + unpx(t.width)
         x = (W - total) // 2
         for i in range(3):
             bh = 5 + i * 4
             bx = x + i * (bw + gap)
             bar = Shape(W, H).rrect(bx, 16 - bh, bx + bw, 16, 1).mask()
             paint(img, bar, col if i < n else (214, 220, 228))
-        put_text(img, t, x + meter_w + 5, (H - t.height) / 2.0 + 0.5, col)
-        write_bmp32(img, os.path.join(OUT, name))
+        put_text(img, t, x + meter_w + 5, (H - unpx(t.height)) / 2.0 + 0.5, col)
+        write_bmp32(img, os.path.join(OUT, scaled_name(name)))
 
 
 # ---------------------------------------------------------------- icon
@@ -917,9 +957,7 @@ def preview(p):
 
 # ---------------------------------------------------------------- main
 
-def main():
-    os.makedirs(OUT, exist_ok=True)
-    write_ini()
+def make_pictures():
     make_bg()
     make_logo()
     make_title_buttons()
@@ -931,10 +969,21 @@ def main():
     make_whole_buttons()
     make_results()
     make_burden()
+
+
+def main():
+    global K, SUFFIX
+    os.makedirs(OUT, exist_ok=True)
+    write_ini()
+    make_pictures()
     write_ico(ICON)
+    # The same pictures for high-DPI screens; the icon and the preview stay 1x.
+    for K, SUFFIX in SCALES:
+        make_pictures()
+    K, SUFFIX = 1, ""
     pics = {}
     for n in sorted(os.listdir(OUT)):
-        if n.endswith(".png") or n.endswith(".bmp"):
+        if (n.endswith(".png") or n.endswith(".bmp")) and "@" not in n:
             with Image.open(os.path.join(OUT, n)) as im:
                 pics[n] = im.convert("RGBA")
     preview(pics)

@@ -79,7 +79,7 @@ std::wstring DefaultGuiFamily()
     return ::GetTextFaceW(dc.Get(), LF_FACESIZE, face) > 0 ? std::wstring(face) : std::wstring();
 }
 
-std::unique_ptr<Gdiplus::Font> CreateGdiplusFont(const WTFontRecord& record)
+std::unique_ptr<Gdiplus::Font> CreateGdiplusFont(const WTFontRecord& record, unsigned dpi)
 {
     // A face that is not installed (no "微软雅黑" on the system) falls back to the family
     // of the default GUI font, which exists wherever the system draws its own texts.
@@ -95,7 +95,9 @@ std::unique_ptr<Gdiplus::Font> CreateGdiplusFont(const WTFontRecord& record)
         WTRecordStatus(Gdiplus::FontFamilyNotFound);
         return nullptr;
     }
-    auto font = std::make_unique<Gdiplus::Font>(chosen, record.size, record.StyleBits(), Gdiplus::UnitPoint);
+    constexpr float kPointsPerInch = 72.0f;
+    const float pixels = record.size * static_cast<float>(dpi) / kPointsPerInch;
+    auto font = std::make_unique<Gdiplus::Font>(chosen, pixels, record.StyleBits(), Gdiplus::UnitPixel);
     if (!WTRecordStatus(font->GetLastStatus())) {
         font.reset();
     }

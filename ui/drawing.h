@@ -36,8 +36,9 @@ struct WTFontRecord {
     bool operator==(const WTFontRecord&) const = default;
 };
 
-// A GDI+ font for the record; a face that is not installed falls back to the family of the
-// default GUI font, then to the generic sans serif. Null when none of them exists.
-std::unique_ptr<Gdiplus::Font> CreateGdiplusFont(const WTFontRecord& record);
+// A GDI+ font for the record at `dpi`, sized in pixels so the device's own DPI does not scale it
+// again; a face that is not installed falls back to the family of the default GUI font, then to
+// the generic sans serif. Null when none of them exists.
+std::unique_ptr<Gdiplus::Font> CreateGdiplusFont(const WTFontRecord& record, unsigned dpi = 96);
 // The family the system really draws its default GUI font with.
 std::wstring DefaultGuiFamily();

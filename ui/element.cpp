@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "ui/dpi_scale.h"
+
 WTElement::WTElement() = default;
 
 WTElement::~WTElement() = default;
@@ -162,13 +164,33 @@ void WTElement::Font(const WTFontRecord& font, bool redraw)
     SetProperty(fontObject_, std::unique_ptr<Gdiplus::Font>(), redraw);
 }
 
+void WTElement::Dpi(unsigned value, bool redraw)
+{
+    ui_thread::CheckWindow(host_, __func__);
+    dpi_ = value == 0 ? dpi::kBase : value;
+    // The font's pixel size follows the DPI.
+    SetProperty(fontObject_, std::unique_ptr<Gdiplus::Font>(), redraw);
+}
+
+void WTElement::PicturePercent(int percent, bool redraw) { SetProperty(picturePercent_, percent, redraw); }
+
+RECT WTElement::ToDevice(const RECT& rect) const
+{
+    // Edges are scaled, not sizes, so elements that touch at 96 DPI still touch.
+    return RECT{dpi::Scale(rect.left, dpi_), dpi::Scale(rect.top, dpi_), dpi::Scale(rect.right, dpi_),
+        dpi::Scale(rect.bottom, dpi_)};
+}
+
+RECT WTElement::DeviceRect() const { return ToDevice(Rect()); }
+
 void WTElement::Redraw()
 {
     if (host_) {
-        const RECT now = Rect();
+        const RECT now = DeviceRect();
         ::InvalidateRect(host_, &now, FALSE);
         for (const RECT& old : pendingInvalidate_) {
-            ::InvalidateRect(host_, &old, FALSE);
+            const RECT device = ToDevice(old);
+            ::InvalidateRect(host_, &device, FALSE);
         }
     }
     // Without a host the old areas mean nothing any more.
@@ -196,8 +218,9 @@ bool WTElement::HitTest(POINT point) const
     constexpr double kSlack = 1e-7;
     const double x = point.x;
     const double y = point.y;
-    return left_ <= x && x - (static_cast<double>(left_) + width_) <= kSlack && top_ <= y
-        && y - (static_cast<double>(top_) + height_) <= kSlack;
+    const RECT area = DeviceRect();
+    return area.left <= x && x - static_cast<double>(area.right) <= kSlack && area.top <= y
+        && y - static_cast<double>(area.bottom) <= kSlack;
 }
 
 int WTElement::AddEventBinding(UINT code, Handler handler)
@@ -241,7 +264,7 @@ int WTElement::DispatchToBindings(UINT code, WPARAM wParam, LPARAM lParam)
 Gdiplus::Font* WTElement::EnsureFont() const
 {
     if (!fontObject_ && alive_) {
-        fontObject_ = CreateGdiplusFont(font_);
+        fontObject_ = CreateGdiplusFont(font_, dpi_);
     }
     return fontObject_.get();
 }
@@ -257,11 +280,13 @@ void WTElement::SetPicture(WTPicture& picture, std::vector<unsigned char> bytes,
 
 void WTElement::FillArea(Gdiplus::Graphics& graphics, Gdiplus::ARGB color) const
 {
-    if ((color >> 24) == 0 || width_ <= 0 || height_ <= 0) {
+    const RECT area = DeviceRect();
+    if ((color >> 24) == 0 || area.right <= area.left || area.bottom <= area.top) {
         return; // fully transparent: nothing to blend
     }
     Gdiplus::SolidBrush brush{Gdiplus::Color(color)};
-    WTRecordStatus(graphics.FillRectangle(&brush, left_, top_, width_, height_));
+    WTRecordStatus(graphics.FillRectangle(&brush, static_cast<INT>(area.left), static_cast<INT>(area.top),
+        static_cast<INT>(area.right - area.left), static_cast<INT>(area.bottom - area.top)));
 }
 
 void WTElement::DrawCentred(Gdiplus::Graphics& graphics, const WTImage& picture) const
@@ -269,10 +294,12 @@ void WTElement::DrawCentred(Gdiplus::Graphics& graphics, const WTImage& picture)
     if (!picture.IsLoaded()) {
         return;
     }
-    const int w = picture.Width();
-    const int h = picture.Height();
+    const int w = dpi::ShownSize(picture.Width(), picturePercent_, dpi_);
+    const int h = dpi::ShownSize(picture.Height(), picturePercent_, dpi_);
+    const RECT area = DeviceRect();
     // Whole pixels keep the picture sharp.
-    const Gdiplus::Rect target(left_ + (width_ - w) / 2, top_ + (height_ - h) / 2, w, h);
+    const Gdiplus::Rect target(
+        area.left + (area.right - area.left - w) / 2, area.top + (area.bottom - area.top - h) / 2, w, h);
     WTRecordStatus(graphics.DrawImage(picture.Native(), target));
 }
 
@@ -287,7 +314,8 @@ void WTElement::DrawTextIn(Gdiplus::Graphics& graphics, const std::wstring& text
     format.SetAlignment(static_cast<Gdiplus::StringAlignment>(std::clamp(horizontalAlignment, 0, 2)));
     format.SetLineAlignment(static_cast<Gdiplus::StringAlignment>(std::clamp(verticalAlignment, 0, 2)));
     Gdiplus::SolidBrush brush{Gdiplus::Color(color)};
-    const Gdiplus::RectF area(static_cast<Gdiplus::REAL>(left_), static_cast<Gdiplus::REAL>(top_),
-        static_cast<Gdiplus::REAL>(width_), static_cast<Gdiplus::REAL>(height_));
+    const RECT device = DeviceRect();
+    const Gdiplus::RectF area(static_cast<Gdiplus::REAL>(device.left), static_cast<Gdiplus::REAL>(device.top),
+        static_cast<Gdiplus::REAL>(device.right - device.left), static_cast<Gdiplus::REAL>(device.bottom - device.top));
     WTRecordStatus(graphics.DrawString(text.c_str(), static_cast<INT>(text.size()), font, area, &format, &brush));
 }

@@ -57,6 +57,14 @@ public:
     int Top() const { return top_; }
     void Top(int top, bool redraw = true);
     RECT Rect() const { return RECT{left_, top_, left_ + width_, top_ + height_}; }
+    // Geometry is kept in 96-DPI pixels; the element is drawn and hit at its host's DPI.
+    unsigned Dpi() const { return dpi_; }
+    void Dpi(unsigned value, bool redraw = true);
+    // Where the element is on its host, in the host's pixels; also what it is hit by.
+    RECT DeviceRect() const;
+    // The scale its pictures were drawn for (100, 150, 200 %): they are shown shrunk or enlarged to the DPI.
+    int PicturePercent() const { return picturePercent_; }
+    void PicturePercent(int percent, bool redraw = true);
     HWND HostWindow() const { return host_; }
     void HostWindow(HWND host, bool redraw = true);
     bool Visible() const { return visible_; }
@@ -106,16 +114,17 @@ protected:
     }
     // Stores new picture bytes (decoding them once) and redraws when asked to.
     void SetPicture(WTPicture& picture, std::vector<unsigned char> bytes, bool redraw);
-    // Fills the element's rectangle with an ARGB colour.
+    // Fills the element's area with an ARGB colour.
     void FillArea(Gdiplus::Graphics& graphics, Gdiplus::ARGB color) const;
     // Draws a picture at its natural size, centred in the element's rectangle.
     void DrawCentred(Gdiplus::Graphics& graphics, const WTImage& picture) const;
-    // Draws a text in the element's rectangle with its font.
+    // Draws a text in the element's area with its font.
     void DrawTextIn(Gdiplus::Graphics& graphics, const std::wstring& text, Gdiplus::ARGB color, int horizontalAlignment,
         int verticalAlignment) const;
 
 private:
     void Moved(const RECT& old, bool redraw);
+    RECT ToDevice(const RECT& rect) const;
     Gdiplus::Font* EnsureFont() const;
 
     struct Binding {
@@ -141,6 +150,8 @@ private:
     bool hovered_ = false;
     bool pressed_ = false;
     bool rightPressed_ = false;
-    std::vector<RECT> pendingInvalidate_;
+    std::vector<RECT> pendingInvalidate_; // 96-DPI rectangles
+    unsigned dpi_ = 96;
+    int picturePercent_ = 100;
     std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
 };

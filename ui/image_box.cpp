@@ -31,11 +31,13 @@ void WTImageBox::Draw(HDC dc)
     ApplyDrawQuality(graphics);
     FillArea(graphics, backgroundColor_);
     const WTImage& image = picture_.Image();
-    if (image.IsLoaded() && Width() > 0 && Height() > 0) {
+    const RECT area = DeviceRect();
+    if (image.IsLoaded() && area.right > area.left && area.bottom > area.top) {
         // Mirrored edges keep a scaled picture from fading into transparency at its border.
         Gdiplus::ImageAttributes attributes;
         attributes.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
-        WTRecordStatus(graphics.DrawImage(image.Native(), Gdiplus::Rect(Left(), Top(), Width(), Height()), 0, 0,
-            image.Width(), image.Height(), Gdiplus::UnitPixel, &attributes));
+        WTRecordStatus(graphics.DrawImage(image.Native(),
+            Gdiplus::Rect(area.left, area.top, area.right - area.left, area.bottom - area.top), 0, 0, image.Width(),
+            image.Height(), Gdiplus::UnitPixel, &attributes));
     }
 }

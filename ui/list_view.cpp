@@ -18,10 +18,13 @@ int CheckStateFromBits(UINT state) { return static_cast<int>((state & LVIS_STATE
 // ---------------------------------------------------------------------------
 // WTImageList
 
-WTImageList::~WTImageList()
+WTImageList::~WTImageList() { Destroy(); }
+
+void WTImageList::Destroy()
 {
     if (list_) {
         ::ImageList_Destroy(list_);
+        list_ = nullptr;
     }
 }
 

@@ -24,6 +24,9 @@ public:
 
     // The new list, nullptr when the system refuses, kAlreadyCreated when one exists.
     HIMAGELIST Create(int width, int height, UINT flags, int initialCount, bool masked);
+    // Lets the list go, so one of another image size can be created (a list view using it must
+    // be given the new one).
+    void Destroy();
     // type 0: a bitmap file, 1: an icon file; loaded at the list's image size.
     // The new image's index, -1 on failure or another type.
     int AddFromFile(const std::string& path, int type);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "ui/dpi.h"
 #include "ui/drawing.h"
 #include "ui/element.h"
 
@@ -41,6 +42,7 @@ bool WTSkinWindow::Attach(HWND hwnd)
     elements_.clear();
     backgroundColor_ = 0xFF000000;
     titleColor_ = 0x00FFFFFF;
+    dpi_ = dpi::ForWindow(hwnd);
     backgroundStale_ = true;
     rearmHover_ = false;
     capture_ = false;
@@ -81,9 +83,21 @@ void WTSkinWindow::BackgroundColor(Gdiplus::ARGB color)
     BackgroundChanged();
 }
 
-void WTSkinWindow::BackgroundPicture(std::vector<unsigned char> bytes)
+void WTSkinWindow::BackgroundPicture(std::vector<unsigned char> bytes, int percent)
 {
     backgroundPicture_ = std::move(bytes);
+    picturePercent_ = percent;
+    BackgroundChanged();
+}
+
+void WTSkinWindow::Dpi(unsigned value)
+{
+    dpi_ = value == 0 ? dpi::kBase : value;
+    for (const Entry& entry : elements_) {
+        if (!entry.lifetime.expired()) {
+            entry.element->Dpi(dpi_, false);
+        }
+    }
     BackgroundChanged();
 }
 
@@ -127,6 +141,7 @@ void WTSkinWindow::Cursor(HCURSOR cursor)
 
 void WTSkinWindow::AddElement(WTElement& element)
 {
+    element.Dpi(dpi_, false);
     element.HostWindow(hwnd_);
     elements_.push_back(Entry{&element, element.LifetimeToken()});
 }
@@ -188,7 +203,7 @@ LRESULT WTSkinWindow::MessageHook(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         }
         break;
     case WM_LBUTTONDOWN:
-        if (GET_Y_LPARAM(lParam) <= titleHeight_) {
+        if (GET_Y_LPARAM(lParam) <= dpi::Scale(titleHeight_, dpi_)) {
             POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
             ::ClientToScreen(hwnd, &screen);
             ::SendMessageW(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(screen.x, screen.y));
@@ -239,11 +254,13 @@ void WTSkinWindow::DrawBackground()
     graphics.FillRectangle(&background, 0, 0, size.cx, size.cy);
     WTImage picture;
     if (!backgroundPicture_.empty() && picture.LoadFromBytes(backgroundPicture_)) {
-        // In pixels: the picture's own resolution must not scale it.
-        graphics.DrawImage(picture.Native(), Gdiplus::Rect(0, 0, picture.Width(), picture.Height()));
+        // In pixels: the picture's own resolution must not scale it, only the window's DPI.
+        graphics.DrawImage(picture.Native(),
+            Gdiplus::Rect(0, 0, dpi::ShownSize(picture.Width(), picturePercent_, dpi_),
+                dpi::ShownSize(picture.Height(), picturePercent_, dpi_)));
     }
     Gdiplus::SolidBrush strip{Gdiplus::Color(titleColor_)};
-    graphics.FillRectangle(&strip, 0, 0, size.cx, titleHeight_);
+    graphics.FillRectangle(&strip, 0, 0, size.cx, dpi::Scale(titleHeight_, dpi_));
     if (border_) {
         Gdiplus::Pen pen(Gdiplus::Color(100, 0, 0, 0), 1.0f);
         graphics.DrawRectangle(&pen, 0, 0, size.cx - 1, size.cy - 1);

@@ -32,7 +32,11 @@ public:
     Gdiplus::ARGB BackgroundColor() const { return backgroundColor_; }
     void BackgroundColor(Gdiplus::ARGB color);
     const std::vector<unsigned char>& BackgroundPicture() const { return backgroundPicture_; }
-    void BackgroundPicture(std::vector<unsigned char> bytes);
+    // `percent`: the scale the picture was drawn for; it is shown at the window's DPI.
+    void BackgroundPicture(std::vector<unsigned char> bytes, int percent = 100);
+    // The window's DPI (taken at attach): the title strip and every element are scaled from 96 DPI to it.
+    unsigned Dpi() const { return dpi_; }
+    void Dpi(unsigned value);
     Gdiplus::ARGB TitleColor() const { return titleColor_; }
     void TitleColor(Gdiplus::ARGB color);
     bool Border() const { return border_; }
@@ -79,6 +83,8 @@ private:
     // Only the encoded bytes stay: the back buffer holds the drawn background, and the picture is
     // decoded again only when the background is redrawn.
     std::vector<unsigned char> backgroundPicture_;
+    int picturePercent_ = 100;
+    unsigned dpi_ = 96;
     bool backgroundStale_ = true;
     bool border_ = false;
     bool rearmHover_ = false;

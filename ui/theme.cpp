@@ -10,8 +10,9 @@ void WTTheme::Load(const std::string& programDirectory)
     directory_ = programDirectory + "/theme/" + name + "/";
     const std::string config = directory_ + "config.ini";
     displayName_ = platform::ReadIniText(config, "theme", "name");
-    const std::string picture = platform::ReadIniText(config, "theme", "bgImage");
-    backgroundPicture_ = picture.empty() ? std::vector<unsigned char>() : platform::ReadWholeFile(directory_ + picture);
+    backgroundFile_ = platform::ReadIniText(config, "theme", "bgImage");
+    backgroundPicture_ = backgroundFile_.empty() ? std::vector<unsigned char>()
+                                                 : platform::ReadWholeFile(directory_ + backgroundFile_);
     const struct {
         const char* key;
         std::uint32_t* color;

@@ -16,6 +16,8 @@ public:
     const std::string& DisplayName() const { return displayName_; } // GBK
     std::uint32_t BackgroundColor() const { return backgroundColor_; }
     const std::vector<unsigned char>& BackgroundPicture() const { return backgroundPicture_; }
+    // The background picture's file name in the theme directory ("bgImage").
+    const std::string& BackgroundFile() const { return backgroundFile_; }
     std::uint32_t ButtonUsualColor() const { return buttonUsualColor_; }
     std::uint32_t ButtonLightColor() const { return buttonLightColor_; }
     std::uint32_t ButtonDownColor() const { return buttonDownColor_; }
@@ -27,6 +29,7 @@ private:
     std::string displayName_;
     std::uint32_t backgroundColor_ = 0;
     std::vector<unsigned char> backgroundPicture_;
+    std::string backgroundFile_;
     std::uint32_t titleColor_ = 0;
     std::uint32_t buttonUsualColor_ = 0;
     std::uint32_t buttonLightColor_ = 0;

@@ -572,6 +572,18 @@ LRESULT WTWindow::TopLevelMessage(HWND, UINT message, WPARAM wParam, LPARAM lPar
             onResized(LOWORD(lParam), HIWORD(lParam));
         }
         return 0;
+    case WM_DPICHANGED: {
+        // Moved to a monitor of another DPI: Windows suggests where the window keeps its look.
+        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        if (suggested) {
+            ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        if (onDpiChanged) {
+            onDpiChanged(HIWORD(wParam));
+        }
+        return 0;
+    }
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE) {
             if (!firstActivationDone_) {

@@ -116,6 +116,8 @@ public:
     std::function<void()> onDestroyed, onActivated, onDeactivated, onFirstActivation, onShown, onHidden;
     std::function<void(int x, int y)> onMoved;
     std::function<void(int width, int height)> onResized;
+    // After WM_DPICHANGED has moved the window to the rectangle Windows suggests.
+    std::function<void(unsigned dpi)> onDpiChanged;
     std::function<void(int code)> onTrayEvent;
     std::function<void(int id)> onMenuCommand;
     std::function<void(int id, int modifiers, int virtualKey)> onHotKey;

@@ -6,6 +6,7 @@
 #include "app/shell/app.h"
 #include "app/shell/notify_messages.h"
 #include "app/shell/theme_pictures.h"
+#include "ui/dpi_scale.h"
 #include "app/shell/tray.h"
 #include "app/vpn/connect.h"
 #include "app/vpn/reports.h"
@@ -77,9 +78,10 @@ void HideResultPanel()
 void ShowResultPicture(const char* file)
 {
     WTImageBox& image = app().resultImage;
-    std::vector<unsigned char> picture = LoadThemePicture(file);
-    const SIZE size = PictureSize(picture);
-    image.Picture(std::move(picture));
+    // Placed by the 96-DPI picture's size, drawn from the picture made for the window's DPI.
+    const SIZE size = PictureSize(LoadThemePicture(file));
+    ScaledPicture picture = LoadThemePicture(file, dpi::PicturePercent(app().mainSkin.Dpi()));
+    image.Picture(std::move(picture.bytes));
     image.Size(size.cx, size.cy);
     image.Position(static_cast<int>((800.0 - size.cx) / 2.0), kResultTop);
     image.Visible(true);

@@ -9,6 +9,7 @@
 #include "app/notice/notice_shell.h"
 #include "app/shell/window_placement.h"
 #include "app/shell/messages.h"
+#include "ui/dpi.h"
 
 namespace {
 
@@ -27,6 +28,9 @@ constexpr int kSecondMs = 1000;
 std::function<ScreenMetrics()> screenSource;
 
 ScreenMetrics Screen() { return screenSource ? screenSource() : SystemScreenMetrics(); }
+
+// Sizes are 96-DPI pixels, shown at the pop-up's DPI.
+int Scaled(int value) { return dpi::Scale(value, dpi::ForWindow(app().popupWindow.Handle())); }
 
 RECT PopupRect()
 {
@@ -95,8 +99,9 @@ void OnPopupLink(IDispatch**, DWORD flags, const std::string& url, bool& cancel)
 void LayOutPopup(int width, int height)
 {
     App& a = app();
-    a.countdownLabel.Move(0, 0, width, kLabelHeight);
-    a.popupBrowser.Move(0, kLabelHeight, width, std::max(0, height - kLabelHeight));
+    const int labelHeight = Scaled(kLabelHeight);
+    a.countdownLabel.Move(0, 0, width, labelHeight);
+    a.popupBrowser.Move(0, labelHeight, width, std::max(0, height - labelHeight));
 }
 
 void OnPopupCreated(HWND hwnd)
@@ -176,7 +181,8 @@ void PopupShowTick()
         // A game may be running: the notice must not take its focus.
         a.popupWindow.ShowInactive();
         // Top edge on the work area's lower edge; it rises from there.
-        a.popupWindow.Move(screen.cx - kPopupWidth, screen.cy - a.taskbarHeight, kPopupWidth, kPopupHeight);
+        a.popupWindow.Move(
+            screen.cx - Scaled(kPopupWidth), screen.cy - a.taskbarHeight, Scaled(kPopupWidth), Scaled(kPopupHeight));
         a.riseTimer.SetInterval(kStepMs);
     }
     a.showTimer.SetInterval(NoticeSnapshot().noticeInterval);
@@ -186,14 +192,14 @@ void PopupRiseTick()
 {
     App& a = app();
     const ScreenMetrics screen = Screen();
-    const int top = ShiftPopup(-kStepPixels);
+    const int top = ShiftPopup(-Scaled(kStepPixels));
     const RECT rect = PopupRect();
     const int height = rect.bottom - rect.top;
     const int restingTop = screen.cy - height - a.taskbarHeight;
     if (top > restingTop) {
         return;
     }
-    a.popupWindow.Move(screen.cx - kPopupWidth, restingTop, kPopupWidth, kPopupHeight);
+    a.popupWindow.Move(screen.cx - Scaled(kPopupWidth), restingTop, Scaled(kPopupWidth), Scaled(kPopupHeight));
     a.popupSeconds = 0;
     a.countdownTimer.SetInterval(kSecondMs);
     a.riseTimer.SetInterval(0);
@@ -213,7 +219,7 @@ void PopupCountdownTick()
         return;
     }
     // Sinks below the screen and stays there, visible, until hidden by a link or shown again.
-    if (ShiftPopup(kStepPixels) < Screen().cy) {
+    if (ShiftPopup(Scaled(kStepPixels)) < Screen().cy) {
         a.countdownTimer.SetInterval(kStepMs);
     } else {
         a.countdownTimer.SetInterval(0);
@@ -227,8 +233,9 @@ void ShowExitNotice()
     a.popupBrowser.Navigate(PageAddress(NoticeSnapshot().popupUrl));
     a.popupWindow.WindowState(0);
     const ScreenMetrics screen = Screen();
-    a.popupWindow.Move(
-        CentredOffset(screen.cx, kExitWidth), CentredOffset(screen.cy, kExitHeight), kExitWidth, kExitHeight);
+    const int width = Scaled(kExitWidth);
+    const int height = Scaled(kExitHeight);
+    a.popupWindow.Move(CentredOffset(screen.cx, width), CentredOffset(screen.cy, height), width, height);
     a.popupWindow.Visible(true);
     a.popupSeconds = 0;
     PopupCountdownTick();

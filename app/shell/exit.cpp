@@ -8,6 +8,7 @@
 #include "app/shell/window_placement.h"
 #include "app/vpn/reports.h"
 #include "platform/text.h"
+#include "ui/dpi.h"
 
 namespace {
 
@@ -40,11 +41,7 @@ void OnConfirmCreated(HWND hwnd)
     a.confirmSkin.BackgroundPicture(a.theme.BackgroundPicture());
     a.confirmSkin.Border(true);
 
-    RECT frame{};
-    ::GetWindowRect(hwnd, &frame);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    a.confirmText.Initialise(platform::Narrow(a.confirmWindow.Text()), 0, 0, width, height / 2);
+    a.confirmText.Initialise(platform::Narrow(a.confirmWindow.Text()), 0, 0, kConfirmWidth, kConfirmHeight / 2);
     WTFontRecord font;
     font.face = "微软雅黑";
     font.size = 12;
@@ -54,6 +51,11 @@ void OnConfirmCreated(HWND hwnd)
 
     ConfirmButton(a.confirmExitButton, "btnExit.png", 114, true);
     ConfirmButton(a.confirmCancelButton, "btnCancel.png", a.confirmExitButton.Left() + 106, false);
+    const int percent = dpi::PicturePercent(a.confirmSkin.Dpi());
+    if (percent != 100) {
+        SetStatePictures(a.confirmExitButton, LoadStatePictures("btnExit.png", PictureLayout::Whole, percent));
+        SetStatePictures(a.confirmCancelButton, LoadStatePictures("btnCancel.png", PictureLayout::Whole, percent));
+    }
 
     a.confirmWindow.Invalidate(false);
     a.confirmWindow.Visible(true);
@@ -67,10 +69,12 @@ bool AskToExit()
     options.title = a.CurrentConnection.load() ? L"是否断开加速连接并退出Sorvik加速器？" : L"是否退出Sorvik加速器？";
     options.onCreated = OnConfirmCreated;
     options.modal = true;
-    options.left = CentredOffset(::GetSystemMetrics(SM_CXSCREEN), kConfirmWidth);
-    options.top = CentredOffset(::GetSystemMetrics(SM_CYSCREEN), kConfirmHeight);
-    options.width = kConfirmWidth;
-    options.height = kConfirmHeight;
+    // Centred on the primary monitor, so at its DPI; its skin scales what is drawn in it the same way.
+    const unsigned dpi = dpi::System();
+    options.width = dpi::Scale(kConfirmWidth, dpi);
+    options.height = dpi::Scale(kConfirmHeight, dpi);
+    options.left = CentredOffset(::GetSystemMetrics(SM_CXSCREEN), options.width);
+    options.top = CentredOffset(::GetSystemMetrics(SM_CYSCREEN), options.height);
     options.visible = false;
     options.className = L"Sorvik";
     options.showInTaskbar = false;

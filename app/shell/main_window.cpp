@@ -17,8 +17,10 @@
 #include "app/shell/tray.h"
 #include "app/vpn/reports.h"
 #include "service_config.h"
+#include "platform/files.h"
 #include "platform/text.h"
 #include "platform/thread.h"
+#include "ui/dpi.h"
 #include "ui/text_measure.h"
 
 namespace {
@@ -26,6 +28,11 @@ namespace {
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
 constexpr int kTitleStrip = 70;
+constexpr RECT kListRect{150, 120, 650, 420};
+constexpr int kListFontHeight = 22;
+constexpr int kFallbackListFontHeight = 18;
+constexpr int kLoadImageWidth = 60;
+constexpr int kLoadImageHeight = 20;
 constexpr Gdiplus::ARGB kNoFill = 0x00FFFFFF; // white at alpha 0: the state pictures do the work
 constexpr Gdiplus::ARGB kWhiteText = 0xFFFFFFFF;
 constexpr UINT kClick = WTElement::kClick;
@@ -70,13 +77,10 @@ void Add(WTElement& element, bool visible)
     app().mainSkin.AddElement(element);
 }
 
-// A button whose picture file holds its three states as a strip.
+// A button whose picture file holds its three states as a strip; its pictures come with the DPI.
 void StripButton(WTButton& button, const StatePictures& pictures, double left, double top, bool visible)
 {
     button.Initialise("", Trunc(left), Trunc(top), pictures.stateWidth, pictures.stateHeight);
-    button.UsualPicture(pictures.usual, false);
-    button.LightPicture(pictures.light, false);
-    button.DownPicture(pictures.down, false);
     NoFills(button);
     Add(button, visible);
 }
@@ -95,10 +99,8 @@ void WholeButton(WTButton& button, const char* file, double left, double top, in
 
 void PictureBox(WTImageBox& box, const char* file, double left, double top, bool visible)
 {
-    std::vector<unsigned char> picture = LoadThemePicture(file);
-    const SIZE size = PictureSize(picture);
+    const SIZE size = PictureSize(LoadThemePicture(file));
     box.Initialise("", Trunc(left), Trunc(top), size.cx, size.cy);
-    box.Picture(std::move(picture), false);
     Add(box, visible);
 }
 
@@ -189,9 +191,9 @@ void BuildElements()
     WholeButton(a.returnButton, "return.png", 10, 110, 6, true, false);
     Bind(a.returnButton, kClick, LeaveCustomPanel);
 
-    const RECT list = a.lineListView.RectInParent();
-    const int belowList = list.bottom + 10;
-    TextLabel(a.selectionText, "当前选择：无", list.left, belowList, 280, 24, 12, true, false);
+    // The list's 96-DPI place: the control itself sits at the window's DPI.
+    const int belowList = kListRect.bottom + 10;
+    TextLabel(a.selectionText, "当前选择：无", kListRect.left, belowList, 280, 24, 12, true, false);
     TextLabel(a.resultText, "", 0, 240, kWidth, 24, 12, false, false);
     TextLabel(a.statusText, "状态：无", a.selectionText.Left() + a.selectionText.Width() + 4, belowList, 200, 24, 12,
         true, false);
@@ -231,7 +233,7 @@ HFONT CreateListFont(const std::wstring& face, int height)
         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str());
 }
 
-void ChooseListFont()
+void ChooseListFont(unsigned dpi)
 {
     App& a = app();
     a.fontNames.clear();
@@ -243,41 +245,184 @@ void ChooseListFont()
     const bool found = std::any_of(a.fontNames.begin(), a.fontNames.end(),
         [&](const std::string& name) { return name.find(preferred) != std::string::npos; });
     if (found) {
-        a.listFont.Reset(CreateListFont(L"微软雅黑", 22));
+        a.listFont.Reset(CreateListFont(L"微软雅黑", dpi::Scale(kListFontHeight, dpi)));
     } else {
         LOGFONTW gui{};
         ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(gui), &gui);
-        a.listFont.Reset(CreateListFont(gui.lfFaceName, 18));
+        a.listFont.Reset(CreateListFont(gui.lfFaceName, dpi::Scale(kFallbackListFontHeight, dpi)));
     }
     a.lineListView.SetFont(a.listFont.Get());
 }
 
-void BuildControls(HWND hwnd)
+RECT ScaledRect(const RECT& rect, unsigned dpi)
+{
+    return RECT{dpi::Scale(rect.left, dpi), dpi::Scale(rect.top, dpi), dpi::Scale(rect.right, dpi),
+        dpi::Scale(rect.bottom, dpi)};
+}
+
+struct ListColumn {
+    const char* title;
+    int width;
+};
+constexpr ListColumn kListColumns[] = {{"线路名称", 250}, {"延时（毫秒）", 130}, {"负载", 60}};
+
+// The load meters at the DPI's size, from the theme's pictures drawn nearest to it.
+void LoadListImages(unsigned dpi)
+{
+    App& a = app();
+    a.loadImages.Destroy();
+    a.loadImages.Create(dpi::Scale(kLoadImageWidth, dpi), dpi::Scale(kLoadImageHeight, dpi), ILC_COLOR32, 3, false);
+    const int percent = dpi::PicturePercent(dpi);
+    for (const char* file : {"burden1.bmp", "burden2.bmp", "burden3.bmp"}) {
+        const std::string scaled = ScaledPictureName(file, percent);
+        if (a.loadImages.AddFromFile(a.theme.Directory() + scaled, 0) < 0 && scaled != file) {
+            a.loadImages.AddFromFile(a.theme.Directory() + file, 0);
+        }
+    }
+}
+
+void SetButtonPictures(WTButton& button, const char* file, PictureLayout layout, int percent)
+{
+    SetStatePictures(button, LoadStatePictures(file, layout, percent));
+}
+
+void SetBoxPicture(WTImageBox& box, const char* file, int percent)
+{
+    ScaledPicture picture = LoadThemePicture(file, percent);
+    box.Picture(std::move(picture.bytes), false);
+    box.PicturePercent(picture.percent, false);
+}
+
+// Every theme picture of the main window, as drawn for `percent`; the layout stays the 96-DPI one.
+void SetMainPictures(int percent)
+{
+    App& a = app();
+    const WTTheme& theme = a.theme;
+    ScaledPicture background = percent == 100 || theme.BackgroundFile().empty()
+        ? ScaledPicture{theme.BackgroundPicture(), 100}
+        : LoadThemePicture(theme.BackgroundFile(), percent);
+    a.mainSkin.BackgroundPicture(std::move(background.bytes), background.percent);
+
+    SetBoxPicture(a.logoImage, "logo.png", percent);
+    SetBoxPicture(a.cornerImage, "wjses.png", percent);
+    SetBoxPicture(a.newVersionImage, "newVersion.png", percent);
+    const struct {
+        WTButton& button;
+        const char* file;
+        PictureLayout layout;
+    } buttons[] = {
+        {a.noticeCloseButton, "close2.png", PictureLayout::Strip3H},
+        {a.downloadButton, "download.png", PictureLayout::Strip3V},
+        {a.closeButton, "close.png", PictureLayout::Strip3H},
+        {a.minimizeButton, "small.png", PictureLayout::Strip3H},
+        {a.oneClickButton, "yjjs.png", PictureLayout::Strip3V},
+        {a.customButton, "zdyjs.png", PictureLayout::Whole},
+        {a.websiteButton, "website.png", PictureLayout::Whole},
+        {a.forumButton, "exchange.png", PictureLayout::Whole},
+        {a.returnButton, "return.png", PictureLayout::Whole},
+        {a.accelerateButton, "ljjs.png", PictureLayout::Whole},
+        {a.refreshListButton, "refreshList.png", PictureLayout::Whole},
+        {a.refreshSpeedButton, "refreshSpeed.png", PictureLayout::Whole},
+        {a.disconnectButton, "disconnected.png", PictureLayout::Whole},
+        {a.backButton, "btnReturn.png", PictureLayout::Whole},
+    };
+    for (const auto& use : buttons) {
+        SetButtonPictures(use.button, use.file, use.layout, percent);
+    }
+}
+
+// 800 × 600 at 96 DPI; a window of another size keeps its centre.
+void FitMainWindow(unsigned dpi)
+{
+    HWND hwnd = app().mainWindow.Handle();
+    RECT frame{};
+    ::GetWindowRect(hwnd, &frame);
+    const int width = dpi::Scale(kWidth, dpi);
+    const int height = dpi::Scale(kHeight, dpi);
+    if (frame.right - frame.left == width && frame.bottom - frame.top == height) {
+        return;
+    }
+    const int left = frame.left + (frame.right - frame.left - width) / 2;
+    const int top = frame.top + (frame.bottom - frame.top - height) / 2;
+    ::SetWindowPos(hwnd, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+#ifdef SORVIK_TEST_BUILD
+// The end-to-end tests read where the drawn elements and the list sit, in window pixels.
+void WriteLayoutForTests()
+{
+    App& a = app();
+    const std::pair<const char*, const WTElement*> elements[] = {{"logoImage", &a.logoImage},
+        {"noticeCloseButton", &a.noticeCloseButton}, {"noticeLinkButton", &a.noticeLinkButton},
+        {"noticeText", &a.noticeText}, {"cornerImage", &a.cornerImage}, {"newVersionImage", &a.newVersionImage},
+        {"downloadButton", &a.downloadButton}, {"closeButton", &a.closeButton}, {"minimizeButton", &a.minimizeButton},
+        {"oneClickButton", &a.oneClickButton}, {"customButton", &a.customButton}, {"versionText", &a.versionText},
+        {"websiteButton", &a.websiteButton}, {"forumButton", &a.forumButton}, {"returnButton", &a.returnButton},
+        {"selectionText", &a.selectionText}, {"resultText", &a.resultText}, {"statusText", &a.statusText},
+        {"accelerateButton", &a.accelerateButton}, {"refreshListButton", &a.refreshListButton},
+        {"refreshSpeedButton", &a.refreshSpeedButton}, {"resultImage", &a.resultImage},
+        {"disconnectButton", &a.disconnectButton}, {"backButton", &a.backButton}};
+    std::string text;
+    const auto line = [&text](const char* name, const RECT& r) {
+        text += std::string(name) + " " + std::to_string(r.left) + " " + std::to_string(r.top) + " "
+            + std::to_string(r.right) + " " + std::to_string(r.bottom) + "\n";
+    };
+    for (const auto& [name, element] : elements) {
+        line(name, element->DeviceRect());
+    }
+    line("lineListView", a.lineListView.RectInParent());
+    line("client", a.mainWindow.ClientRect());
+    platform::WriteWholeFile(
+        platform::ProgramDirectory() + "/layout.txt", std::vector<unsigned char>(text.begin(), text.end()));
+}
+#endif
+
+// The window moved to a monitor of another DPI: everything is drawn again at that DPI.
+void OnMainWindowDpiChanged(unsigned dpi)
+{
+    App& a = app();
+    FitMainWindow(dpi);
+    a.mainSkin.Dpi(dpi);
+    SetMainPictures(dpi::PicturePercent(dpi));
+    const RECT list = ScaledRect(kListRect, dpi);
+    a.lineListView.Move(list.left, list.top, list.right - list.left, list.bottom - list.top);
+    LoadListImages(dpi);
+    a.lineListView.SetImageList(a.loadImages.Handle());
+    ChooseListFont(dpi);
+    for (int column = 0; column < static_cast<int>(std::size(kListColumns)); ++column) {
+        a.lineListView.ColumnWidth(column + 1, dpi::Scale(kListColumns[column].width, dpi));
+    }
+    a.mainWindow.Invalidate(false);
+#ifdef SORVIK_TEST_BUILD
+    WriteLayoutForTests();
+#endif
+}
+
+void BuildControls(HWND hwnd, unsigned dpi)
 {
     App& a = app();
     a.notifyLabel.Create(hwnd, "标签", SS_NOTIFY, 0, 0);
     a.notifyLabel.Visible(false);
     WTWindow::SetMessageHook(a.notifyLabel.Handle(), OnNotifyMessage);
 
-    a.loadImages.Create(60, 20, ILC_COLOR32, 3, false);
-    for (const char* file : {"burden1.bmp", "burden2.bmp", "burden3.bmp"}) {
-        a.loadImages.AddFromFile(a.theme.Directory() + file, 0);
-    }
+    LoadListImages(dpi);
 
-    a.lineListView.Create(hwnd, 0, 150, 120, 500, 300);
+    const RECT list = ScaledRect(kListRect, dpi);
+    a.lineListView.Create(hwnd, 0, list.left, list.top, list.right - list.left, list.bottom - list.top);
     a.lineListView.Visible(false);
     a.lineListView.SetImageList(a.loadImages.Handle());
-    ChooseListFont();
+    ChooseListFont(dpi);
     a.lineListView.onClick = [](int item, UINT) { OnLineSelected(item); };
     a.lineListView.AddStyle(LVS_REPORT | LVS_SINGLESEL);
     a.lineListView.AddExtendedStyle(LVS_EX_FULLROWSELECT);
     a.lineListView.RemoveStyle(LVS_SHOWSELALWAYS);
     a.lineListView.InsertColumn("", 0);
-    a.lineListView.InsertColumn("线路名称", 250);
-    a.lineListView.InsertColumn("延时（毫秒）", 130);
-    a.lineListView.InsertColumn("负载", 60);
+    for (const ListColumn& column : kListColumns) {
+        a.lineListView.InsertColumn(column.title, dpi::Scale(column.width, dpi));
+    }
 
     BuildElements();
+    SetMainPictures(dpi::PicturePercent(dpi));
 }
 
 } // namespace
@@ -339,13 +484,20 @@ void OnMainWindowCreated(HWND hwnd)
     ConnectNoticeShell();
     CreateNoticePopup();
 
+    // The window may open on a monitor whose DPI is not the one it was created for.
+    const unsigned dpi = dpi::ForWindow(hwnd);
+    FitMainWindow(dpi);
     a.mainSkin.Attach(hwnd);
+    a.mainSkin.Dpi(dpi);
     a.mainSkin.TitleHeight(kTitleStrip);
     a.mainSkin.BackgroundColor(a.theme.BackgroundColor());
-    a.mainSkin.BackgroundPicture(a.theme.BackgroundPicture());
     a.mainSkin.TitleColor(a.theme.TitleColor());
 
-    BuildControls(hwnd);
+    BuildControls(hwnd, dpi);
+    a.mainWindow.onDpiChanged = OnMainWindowDpiChanged;
+#ifdef SORVIK_TEST_BUILD
+    WriteLayoutForTests();
+#endif
     a.mainWindow.Visible(true);
 
     StartNoticeCheck();

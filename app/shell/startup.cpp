@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/thread.h"
 #include "ui/atl_host.h"
+#include "ui/dpi.h"
 #include "ui/gdiplus_session.h"
 #include "ui/thread_check.h"
 
@@ -45,10 +46,12 @@ WTWindow::CreateOptions MainWindowOptions()
     WTWindow::CreateOptions options;
     options.title = kMainWindowTitle;
     options.onCreated = OnMainWindowCreated;
-    options.left = CentredOffset(::GetSystemMetrics(SM_CXSCREEN), kMainWindowWidth);
-    options.top = CentredOffset(::GetSystemMetrics(SM_CYSCREEN), kMainWindowHeight);
-    options.width = kMainWindowWidth;
-    options.height = kMainWindowHeight;
+    // Sized for the primary monitor; its creation handler refits it if it opens on another.
+    const unsigned dpi = dpi::System();
+    options.width = dpi::Scale(kMainWindowWidth, dpi);
+    options.height = dpi::Scale(kMainWindowHeight, dpi);
+    options.left = CentredOffset(::GetSystemMetrics(SM_CXSCREEN), options.width);
+    options.top = CentredOffset(::GetSystemMetrics(SM_CYSCREEN), options.height);
     options.visible = false;
     options.className = kMainWindowClass;
     return options;

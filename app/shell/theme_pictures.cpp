@@ -9,6 +9,28 @@ std::vector<unsigned char> LoadThemePicture(const std::string& file)
     return platform::ReadWholeFile(app().theme.Directory() + file);
 }
 
+std::string ScaledPictureName(const std::string& file, int percent)
+{
+    if (percent == 100) {
+        return file;
+    }
+    const std::string suffix = percent == 150 ? "@1.5x" : "@" + std::to_string(percent / 100) + "x";
+    const std::string::size_type dot = file.rfind('.');
+    return dot == std::string::npos ? file + suffix : file.substr(0, dot) + suffix + file.substr(dot);
+}
+
+ScaledPicture LoadThemePicture(const std::string& file, int percent)
+{
+    if (percent != 100) {
+        std::vector<unsigned char> scaled = LoadThemePicture(ScaledPictureName(file, percent));
+        if (!scaled.empty()) {
+            return ScaledPicture{std::move(scaled), percent};
+        }
+    }
+    // A theme drawn at one size only is enlarged: blurred, but in its place.
+    return ScaledPicture{LoadThemePicture(file), 100};
+}
+
 SIZE PictureSize(const std::vector<unsigned char>& bytes)
 {
     WTImage image;
@@ -18,10 +40,12 @@ SIZE PictureSize(const std::vector<unsigned char>& bytes)
     return SIZE{image.Width(), image.Height()};
 }
 
-StatePictures LoadStatePictures(const std::string& file, PictureLayout layout)
+StatePictures LoadStatePictures(const std::string& file, PictureLayout layout, int percent)
 {
     StatePictures pictures;
-    const std::vector<unsigned char> strip = LoadThemePicture(file);
+    ScaledPicture loaded = LoadThemePicture(file, percent);
+    pictures.percent = loaded.percent;
+    const std::vector<unsigned char> strip = std::move(loaded.bytes);
     if (layout == PictureLayout::Whole) {
         const SIZE whole = PictureSize(strip);
         pictures.stateWidth = whole.cx;
@@ -50,6 +74,14 @@ void InitWholePictureButton(WTButton& button, const std::string& file, int left,
     button.UsualPicture(picture, false);
     button.LightPicture(picture, false);
     button.DownPicture(picture, false);
+}
+
+void SetStatePictures(WTButton& button, const StatePictures& pictures)
+{
+    button.UsualPicture(pictures.usual, false);
+    button.LightPicture(pictures.light, false);
+    button.DownPicture(pictures.down, false);
+    button.PicturePercent(pictures.percent);
 }
 
 void UseThemeFills(WTButton& button)

@@ -3,6 +3,7 @@
 #include "app/lines/accelerate.h"
 #include "app/shell/app.h"
 #include "app/shell/main_window.h"
+#include "ui/dpi.h"
 
 namespace {
 
@@ -57,7 +58,11 @@ void RunMenuCommand(int command)
 void SetUpTray()
 {
     App& a = app();
-    HICON icon = ::LoadIconW(WTWindow::ModuleInstance(), MAKEINTRESOURCEW(250));
+    // The notification area draws small icons at the system DPI: load the size it asks for, so
+    // the icon file's nearest picture is used rather than a 32-pixel one shrunk by the shell.
+    const SIZE size = dpi::SmallIconSize(dpi::System());
+    auto* icon = static_cast<HICON>(
+        ::LoadImageW(WTWindow::ModuleInstance(), MAKEINTRESOURCEW(250), IMAGE_ICON, size.cx, size.cy, 0));
     a.mainWindow.AddTrayIcon(icon, L"Sorvik加速器");
     a.trayMenu.CreatePopup();
     a.trayMenu.AppendItem("打开Sorvik加速器", kTrayOpen);
