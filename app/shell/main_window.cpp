@@ -219,9 +219,9 @@ void BuildElements()
     Bind(a.backButton, kClick, BackFromResult);
 }
 
-int CALLBACK CollectFontName(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM names)
+int CALLBACK CollectFontName(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM names)
 {
-    reinterpret_cast<std::vector<std::string>*>(names)->push_back(font->lfFaceName);
+    reinterpret_cast<std::vector<std::string>*>(names)->push_back(platform::Narrow(font->lfFaceName));
     return 1;
 }
 
@@ -237,7 +237,7 @@ void ChooseListFont()
     a.fontNames.clear();
     {
         platform::WindowDc screen(nullptr);
-        ::EnumFontsA(screen.Get(), nullptr, CollectFontName, reinterpret_cast<LPARAM>(&a.fontNames));
+        ::EnumFontsW(screen.Get(), nullptr, CollectFontName, reinterpret_cast<LPARAM>(&a.fontNames));
     }
     const std::string preferred = "微软雅黑";
     const bool found = std::any_of(a.fontNames.begin(), a.fontNames.end(),
@@ -261,7 +261,7 @@ void BuildControls(HWND hwnd)
 
     a.loadImages.Create(60, 20, ILC_COLOR32, 3, false);
     for (const char* file : {"burden1.bmp", "burden2.bmp", "burden3.bmp"}) {
-        a.loadImages.AddFromFile(a.theme.Directory() + file, 0);
+        a.loadImages.AddFromFile(a.theme.Directory() + platform::Widen(file), 0);
     }
 
     a.lineListView.Create(hwnd, 0, 150, 120, 500, 300);
@@ -288,7 +288,7 @@ void OpenWebAddress(const std::string& url)
     if (!IsWebAddress(url)) {
         return;
     }
-    ::ShellExecuteA(nullptr, "open", url.c_str(), "", "", SW_HIDE);
+    ::ShellExecuteW(nullptr, L"open", platform::Widen(url).c_str(), L"", L"", SW_HIDE);
 }
 
 void OpenWebsite() { OpenWebAddress(build_config::kWebsiteUrl); }

@@ -17,7 +17,7 @@ inline constexpr char kLineTooLongText[] = "线路信息过长，无法连接";
 inline constexpr char kDialTimeoutText[] = "连接超时";
 
 // Program directory + "/vpn.dat".
-std::string PhonebookPath();
+std::wstring PhonebookPath();
 
 // Thread body, the whole life of the session's connection: hang up old connections and wait for
 // their ports, rewrite the log, write the entry, dial and wait for the outcome the notifier hands

@@ -95,12 +95,12 @@ int LiveConnections()
     return RasEnumConnectionsA(records.data(), &size, &count) == 0 ? static_cast<int>(count) : -1;
 }
 
-std::string LedgerPath()
+std::wstring LedgerPath()
 {
-    char dll[MAX_PATH] = {};
-    const DWORD n = ::GetModuleFileNameA(::GetModuleHandleW(L"rasapi32.dll"), dll, MAX_PATH);
-    std::string path(dll, n);
-    return path.substr(0, path.find_last_of("\\/") + 1) + "ras-misuse.log";
+    wchar_t dll[MAX_PATH] = {};
+    const DWORD n = ::GetModuleFileNameW(::GetModuleHandleW(L"rasapi32.dll"), dll, MAX_PATH);
+    std::wstring path(dll, n);
+    return path.substr(0, path.find_last_of(L"\\/") + 1) + L"ras-misuse.log";
 }
 
 int LedgerLines()

@@ -16,22 +16,22 @@ platform::CriticalSection* LedgerLock()
     return lock;
 }
 
-std::string LedgerPath()
+std::wstring LedgerPath()
 {
     HMODULE self = nullptr;
-    ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCSTR>(&LedgerPath), &self);
-    char path[MAX_PATH] = {};
-    const DWORD n = ::GetModuleFileNameA(self, path, MAX_PATH);
-    std::string dir(path, n);
-    dir.resize(dir.find_last_of("\\/") + 1);
-    return dir + "ras-misuse.log";
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        reinterpret_cast<LPCWSTR>(&LedgerPath), &self);
+    wchar_t path[MAX_PATH] = {};
+    const DWORD n = ::GetModuleFileNameW(self, path, MAX_PATH);
+    std::wstring dir(path, n);
+    dir.resize(dir.find_last_of(L"\\/") + 1);
+    return dir + L"ras-misuse.log";
 }
 
 // Appends one line; opened per line so that a test may empty the file between lines.
 void AppendLine(const std::string& line)
 {
-    const HANDLE file = ::CreateFileA(LedgerPath().c_str(), FILE_APPEND_DATA,
+    const HANDLE file = ::CreateFileW(LedgerPath().c_str(), FILE_APPEND_DATA,
         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return;
@@ -53,7 +53,7 @@ void RecordMisuse(const std::string& what)
     lock->unlock();
 }
 
-bool SizeAccepted(const char* function, unsigned long size, std::initializer_list<unsigned long> accepted)
+bool SizeAccepted(const std::string& function, unsigned long size, std::initializer_list<unsigned long> accepted)
 {
     std::string sizes;
     for (const unsigned long a : accepted) {
@@ -62,8 +62,8 @@ bool SizeAccepted(const char* function, unsigned long size, std::initializer_lis
         }
         sizes += (sizes.empty() ? "" : " or ") + std::to_string(a);
     }
-    RecordMisuse(std::string(function) + ": wrong dwSize " + std::to_string(size) + " in a "
-        + (sizeof(void*) == 8 ? "64" : "32") + "-bit process, which takes " + sizes);
+    RecordMisuse(function + ": wrong dwSize " + std::to_string(size) + " in a " + (sizeof(void*) == 8 ? "64" : "32")
+        + "-bit process, which takes " + sizes);
     return false;
 }
 

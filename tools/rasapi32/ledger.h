@@ -1,5 +1,5 @@
 // The misuse ledger: a file beside this DLL ("ras-misuse.log") with one line per call that breaks
-// a rule Microsoft documents for these functions. Tests and benchmarks expect it empty.
+// a rule Microsoft documents for these functions, in UTF-8. Tests and benchmarks expect it empty.
 #pragma once
 
 #include <initializer_list>
@@ -11,6 +11,6 @@ void RecordMisuse(const std::string& what);
 
 // True when a structure's dwSize is one the function takes on this architecture. Otherwise the
 // ledger gets the size seen, the architecture and the sizes taken, and the answer is false.
-bool SizeAccepted(const char* function, unsigned long size, std::initializer_list<unsigned long> accepted);
+bool SizeAccepted(const std::string& function, unsigned long size, std::initializer_list<unsigned long> accepted);
 
 } // namespace standin
