@@ -19,6 +19,7 @@
 #include "service_config.h"
 #include "platform/text.h"
 #include "platform/thread.h"
+#include "ui/drawing.h"
 #include "ui/text_measure.h"
 
 namespace {
@@ -245,9 +246,8 @@ void ChooseListFont()
     if (found) {
         a.listFont.Reset(CreateListFont(L"微软雅黑", 22));
     } else {
-        LOGFONTW gui{};
-        ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(gui), &gui);
-        a.listFont.Reset(CreateListFont(gui.lfFaceName, 18));
+        // A family with the Chinese glyphs of the line names, as the drawn texts take.
+        a.listFont.Reset(CreateListFont(FallbackFamily(), 18));
     }
     a.lineListView.SetFont(a.listFont.Get());
 }

@@ -21,6 +21,17 @@ VERSION_TEXT = (12, 572, 12 + 110, 572 + 24)
 STATUS_TEXT = (150 + 280 + 4, 430, 150 + 280 + 4 + 200, 430 + 24)
 
 
+@pytest.fixture(params=["bench", "plain"])
+def prefix(request, monkeypatch):
+    """The bench's prefix, and a plain one without its font replacements."""
+    if request.param == "plain":
+        monkeypatch.setenv("SORVIK_PLAIN_PREFIX", "1")
+        bench("prefix", timeout=600)
+    yield request.param
+    if request.param == "plain":
+        bench("kill", check=False)
+
+
 @pytest.fixture
 def program_folder():
     # As C:\Users\张伟\AppData\Local\Programs\Sorvik on an English Windows.
@@ -37,7 +48,6 @@ def connect_and_stop(app, desktop, demo, name):
     window = start_measured(app, desktop, demo)
     start_shot = SHOTS / f"code-page-{name}-start.png"
     desktop.screenshot(start_shot)
-    address = None
     desktop.click_client(window, *ONE_CLICK)
     assert wait_until(lambda: any("&" not in q for q in hellos(demo)), 20), hellos(demo)
     address = [q for q in hellos(demo) if "&" not in q][-1].removeprefix("?ip=")
@@ -50,12 +60,12 @@ def connect_and_stop(app, desktop, demo, name):
 
 
 def test_english_windows_and_a_chinese_folder_draw_and_dial_as_chinese_windows(
-        sorvik, desktop, demo, tmp_path, monkeypatch):
+        prefix, sorvik, desktop, demo, tmp_path, monkeypatch):
     demo.configure(one_click_ready(demo.demo_config()))
     # The reference: a Chinese system, a plain folder.
     reference = Sorvik(tmp_path / "reference")
     try:
-        zh = connect_and_stop(reference, desktop, demo, "zh_CN")
+        zh = connect_and_stop(reference, desktop, demo, f"{prefix}-zh_CN")
         assert desktop.quit_program()
     finally:
         reference.stop_all()
@@ -63,7 +73,7 @@ def test_english_windows_and_a_chinese_folder_draw_and_dial_as_chinese_windows(
 
     monkeypatch.setenv("SORVIK_LANG", english_locale())
     assert "张伟" in str(sorvik.root)
-    en = connect_and_stop(sorvik, desktop, demo, "en_US")
+    en = connect_and_stop(sorvik, desktop, demo, f"{prefix}-en_US")
 
     for area, shot in ((VERSION_TEXT, 1), (STATUS_TEXT, 2)):
         ours, theirs = crop(en[shot], en[0], area), crop(zh[shot], zh[0], area)
