@@ -122,16 +122,22 @@ std::string ReadRegistryText(int rootKey, const std::string& subKey, const std::
         return {};
     }
     platform::UniqueRegKey key(opened);
-    // Read wide: the ANSI call would give the text in the system's code page, not GBK.
-    std::vector<wchar_t> buffer(kRegistryValueLimit / sizeof(wchar_t));
+    // Read wide: the ANSI call would give a text in the system's code page, not GBK. Other types
+    // come as their bytes either way.
+    std::vector<unsigned char> buffer(kRegistryValueLimit);
     DWORD size = kRegistryValueLimit;
-    if (::RegQueryValueExW(key.Get(), platform::Widen(valueName).c_str(), nullptr, nullptr,
-            reinterpret_cast<BYTE*>(buffer.data()), &size)
+    DWORD type = REG_NONE;
+    if (::RegQueryValueExW(key.Get(), platform::Widen(valueName).c_str(), nullptr, &type, buffer.data(), &size)
         != ERROR_SUCCESS) {
         return {};
     }
-    const std::wstring_view text(buffer.data(), std::min<size_t>(size / sizeof(wchar_t), buffer.size()));
-    return platform::Narrow(text.substr(0, text.find(L'\0')));
+    size = std::min<DWORD>(size, kRegistryValueLimit);
+    if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
+        const std::wstring_view text(reinterpret_cast<const wchar_t*>(buffer.data()), size / sizeof(wchar_t));
+        return platform::Narrow(text.substr(0, text.find(L'\0')));
+    }
+    const std::string bytes(reinterpret_cast<const char*>(buffer.data()), size);
+    return bytes.substr(0, bytes.find('\0'));
 }
 
 std::string GetOsDescription()
