@@ -91,7 +91,7 @@ std::wstring FallbackFamily()
         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L""));
     int charset = DEFAULT_CHARSET;
     if (chinese) {
-        const std::wstring family = FamilyOf(chinese.Get(), &charset);
+        std::wstring family = FamilyOf(chinese.Get(), &charset);
         if (charset == GB2312_CHARSET && !family.empty()
             && Gdiplus::FontFamily(family.c_str()).GetLastStatus() == Gdiplus::Ok) {
             return family;
