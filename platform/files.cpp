@@ -3,14 +3,16 @@
 #include "platform/win.h"
 
 #include "platform/handles.h"
+#include "platform/ini_text.h"
+#include "platform/text.h"
 
 namespace platform {
 
-std::string ProgramDirectory()
+std::wstring ProgramDirectory()
 {
-    std::string path(MAX_PATH, '\0');
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (n == 0) {
             return {};
         }
@@ -20,13 +22,13 @@ std::string ProgramDirectory()
         }
         path.resize(path.size() * 2);
     }
-    const size_t cut = path.find_last_of('\\');
-    return cut == std::string::npos ? std::string() : path.substr(0, cut);
+    const size_t cut = path.find_last_of(L'\\');
+    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
 }
 
-std::vector<unsigned char> ReadWholeFile(const std::string& path)
+std::vector<unsigned char> ReadWholeFile(const std::wstring& path)
 {
-    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return {};
@@ -44,10 +46,10 @@ std::vector<unsigned char> ReadWholeFile(const std::string& path)
     return bytes;
 }
 
-bool WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes)
+bool WriteWholeFile(const std::wstring& path, const std::vector<unsigned char>& bytes)
 {
     UniqueFile file(
-        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return false;
     }
@@ -57,19 +59,13 @@ bool WriteWholeFile(const std::string& path, const std::vector<unsigned char>& b
             && written == bytes.size());
 }
 
-std::string ReadIniText(const std::string& path, const std::string& section, const std::string& key)
+std::string ReadIniText(const std::wstring& path, const std::string& section, const std::string& key)
 {
-    // GetPrivateProfileString cuts silently; grow until the value fits.
-    std::string buffer(1024, '\0');
-    for (;;) {
-        const DWORD n = ::GetPrivateProfileStringA(
-            section.c_str(), key.c_str(), "", buffer.data(), static_cast<DWORD>(buffer.size()), path.c_str());
-        if (n < buffer.size() - 1) {
-            buffer.resize(n);
-            return buffer;
-        }
-        buffer.assign(n + 1024, '\0');
-    }
+    // Read whole and parsed here: the profile functions would decode the file with the system's
+    // code page, and grew their buffer by a constant step for a long value.
+    const std::vector<unsigned char> bytes = ReadWholeFile(path);
+    const std::wstring text = Widen(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return Narrow(FindIniValue(text, Widen(section), Widen(key)).value_or(std::wstring()));
 }
 
 } // namespace platform

@@ -1,4 +1,5 @@
 // The program's local files: paths beside the executable, whole-file reads and writes, INI values.
+// Paths are wide: the program's folder may hold characters of any code page.
 #pragma once
 
 #include <string>
@@ -6,16 +7,16 @@
 
 namespace platform {
 
-// Directory of the executable without a trailing separator (ANSI, cut at the last backslash).
-std::string ProgramDirectory();
+// Directory of the executable without a trailing separator (cut at the last backslash).
+std::wstring ProgramDirectory();
 
 // Whole file as bytes; empty when it cannot be read.
-std::vector<unsigned char> ReadWholeFile(const std::string& path);
+std::vector<unsigned char> ReadWholeFile(const std::wstring& path);
 
 // Writes the bytes over any older file; false when the file cannot be written.
-bool WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes);
+bool WriteWholeFile(const std::wstring& path, const std::vector<unsigned char>& bytes);
 
-// One INI value, read whole however long it is; empty when missing.
-std::string ReadIniText(const std::string& path, const std::string& section, const std::string& key);
+// One value of a GBK INI file, read whole however long it is; empty when missing.
+std::string ReadIniText(const std::wstring& path, const std::string& section, const std::string& key);
 
 } // namespace platform

@@ -5,24 +5,37 @@
 #include "platform/ras_types.h"
 
 namespace {
-using OurConn = ras::RASCONNA;
-using OurEntry = ras::RASENTRYA;
-using OurDialParams = ras::RASDIALPARAMSA;
-using OurCredentials = ras::RASCREDENTIALSA;
-using OurConnStatus = ras::RASCONNSTATUSA;
+using OurConnA = ras::RASCONNA;
+using OurEntryA = ras::RASENTRYA;
+using OurDialParamsA = ras::RASDIALPARAMSA;
+using OurCredentialsA = ras::RASCREDENTIALSA;
+using OurConnStatusA = ras::RASCONNSTATUSA;
+using OurConnW = ras::RASCONNW;
+using OurEntryW = ras::RASENTRYW;
+using OurDialParamsW = ras::RASDIALPARAMSW;
+using OurCredentialsW = ras::RASCREDENTIALSW;
+using OurConnStatusW = ras::RASCONNSTATUSW;
 using OurHandle = ras::HRASCONN;
 using OurState = ras::RASCONNSTATE;
+template <typename Char> constexpr DWORD kOurDialParamsWithSubEntrySize = ras::kRasDialParamsWithSubEntrySizeOf<Char>;
+template <typename Char>
+constexpr DWORD kOurConnStatusWithPhoneNumberSize = ras::kRasConnStatusWithPhoneNumberSizeOf<Char>;
 } // namespace
 
 #include <ras.h>
 
 namespace {
 
-using TheirConn = RASCONNA;
-using TheirEntry = RASENTRYA;
-using TheirDialParams = RASDIALPARAMSA;
-using TheirCredentials = RASCREDENTIALSA;
-using TheirConnStatus = RASCONNSTATUSA;
+using TheirConnA = RASCONNA;
+using TheirEntryA = RASENTRYA;
+using TheirDialParamsA = RASDIALPARAMSA;
+using TheirCredentialsA = RASCREDENTIALSA;
+using TheirConnStatusA = RASCONNSTATUSA;
+using TheirConnW = RASCONNW;
+using TheirEntryW = RASENTRYW;
+using TheirDialParamsW = RASDIALPARAMSW;
+using TheirCredentialsW = RASCREDENTIALSW;
+using TheirConnStatusW = RASCONNSTATUSW;
 using TheirState = RASCONNSTATE;
 
 // A type's size; handles are pointers, and their size is the point here.
@@ -49,93 +62,96 @@ static_assert(int{ras::RASCS_Authenticate} == int{RASCS_Authenticate} && int{ras
     && int{ras::RASCS_PasswordExpired} == int{RASCS_PasswordExpired}
     && int{ras::RASCS_Connected} == int{RASCS_Connected} && int{ras::RASCS_Disconnected} == int{RASCS_Disconnected});
 
-SORVIK_SAME_MEMBER(OurConn, TheirConn, dwSize);
-SORVIK_SAME_MEMBER(OurConn, TheirConn, hrasconn);
-SORVIK_SAME_MEMBER(OurConn, TheirConn, szEntryName);
-SORVIK_SAME_MEMBER(OurConn, TheirConn, szDeviceType);
-SORVIK_SAME_MEMBER(OurConn, TheirConn, szDeviceName);
-static_assert(sizeof(OurConn) == PaddedTo<OurConn>(offsetof(TheirConn, szPhonebook)));
+// Every layout of one character width: X is A (CHAR texts) or W (WCHAR texts).
+#define SORVIK_SAME_LAYOUTS(X)                                                                                         \
+    SORVIK_SAME_MEMBER(OurConn##X, TheirConn##X, dwSize);                                                              \
+    SORVIK_SAME_MEMBER(OurConn##X, TheirConn##X, hrasconn);                                                            \
+    SORVIK_SAME_MEMBER(OurConn##X, TheirConn##X, szEntryName);                                                         \
+    SORVIK_SAME_MEMBER(OurConn##X, TheirConn##X, szDeviceType);                                                        \
+    SORVIK_SAME_MEMBER(OurConn##X, TheirConn##X, szDeviceName);                                                        \
+    static_assert(sizeof(OurConn##X) == PaddedTo<OurConn##X>(offsetof(TheirConn##X, szPhonebook)));                    \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwSize);                                                            \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwfOptions);                                                        \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwCountryID);                                                       \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwCountryCode);                                                     \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, szAreaCode);                                                        \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, szLocalPhoneNumber);                                                \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwAlternateOffset);                                                 \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, ipaddr);                                                            \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, ipaddrDns);                                                         \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, ipaddrDnsAlt);                                                      \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, ipaddrWins);                                                        \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, ipaddrWinsAlt);                                                     \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwFrameSize);                                                       \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwfNetProtocols);                                                   \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwFramingProtocol);                                                 \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, szScript);                                                          \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, szAutodialDll);                                                     \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, szAutodialFunc);                                                    \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, szDeviceType);                                                      \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, szDeviceName);                                                      \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, szX25PadType);                                                      \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, szX25Address);                                                      \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, szX25Facilities);                                                   \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, szX25UserData);                                                     \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwChannels);                                                        \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwReserved1);                                                       \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwReserved2);                                                       \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwSubEntries);                                                      \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwDialMode);                                                        \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwDialExtraPercent);                                                \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwDialExtraSampleSeconds);                                          \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwHangUpExtraPercent);                                              \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwHangUpExtraSampleSeconds);                                        \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwIdleDisconnectSeconds);                                           \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwType);                                                            \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwEncryptionType);                                                  \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwCustomAuthKey);                                                   \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, guidId);                                                            \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, szCustomDialDll);                                                   \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwVpnStrategy);                                                     \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwfOptions2);                                                       \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwfOptions3);                                                       \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, szDnsSuffix);                                                       \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwTcpWindowSize);                                                   \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, szPrerequisitePbk);                                                 \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, szPrerequisiteEntry);                                               \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwRedialCount);                                                     \
+    SORVIK_SAME_MEMBER(OurEntry##X, TheirEntry##X, dwRedialPause);                                                     \
+    static_assert(sizeof(OurEntry##X) == sizeof(TheirEntry##X));                                                       \
+    SORVIK_SAME_MEMBER(OurDialParams##X, TheirDialParams##X, dwSize);                                                  \
+    SORVIK_SAME_MEMBER(OurDialParams##X, TheirDialParams##X, szEntryName);                                             \
+    SORVIK_SAME_MEMBER(OurDialParams##X, TheirDialParams##X, szPhoneNumber);                                           \
+    SORVIK_SAME_MEMBER(OurDialParams##X, TheirDialParams##X, szCallbackNumber);                                        \
+    SORVIK_SAME_MEMBER(OurDialParams##X, TheirDialParams##X, szUserName);                                              \
+    SORVIK_SAME_MEMBER(OurDialParams##X, TheirDialParams##X, szPassword);                                              \
+    SORVIK_SAME_MEMBER(OurDialParams##X, TheirDialParams##X, szDomain);                                                \
+    static_assert(sizeof(OurDialParams##X) == PaddedTo<OurDialParams##X>(offsetof(TheirDialParams##X, dwSubEntry)));   \
+    static_assert(                                                                                                     \
+        kOurDialParamsWithSubEntrySize<                                                                                \
+            Char##X> == PaddedTo<OurDialParams##X>(offsetof(TheirDialParams##X, dwCallbackId) + sizeof(ULONG_PTR)));   \
+    SORVIK_SAME_MEMBER(OurCredentials##X, TheirCredentials##X, dwSize);                                                \
+    SORVIK_SAME_MEMBER(OurCredentials##X, TheirCredentials##X, dwMask);                                                \
+    SORVIK_SAME_MEMBER(OurCredentials##X, TheirCredentials##X, szUserName);                                            \
+    SORVIK_SAME_MEMBER(OurCredentials##X, TheirCredentials##X, szPassword);                                            \
+    SORVIK_SAME_MEMBER(OurCredentials##X, TheirCredentials##X, szDomain);                                              \
+    static_assert(sizeof(OurCredentials##X) == sizeof(TheirCredentials##X));                                           \
+    SORVIK_SAME_MEMBER(OurConnStatus##X, TheirConnStatus##X, dwSize);                                                  \
+    SORVIK_SAME_MEMBER(OurConnStatus##X, TheirConnStatus##X, rasconnstate);                                            \
+    SORVIK_SAME_MEMBER(OurConnStatus##X, TheirConnStatus##X, dwError);                                                 \
+    SORVIK_SAME_MEMBER(OurConnStatus##X, TheirConnStatus##X, szDeviceType);                                            \
+    SORVIK_SAME_MEMBER(OurConnStatus##X, TheirConnStatus##X, szDeviceName);                                            \
+    static_assert(                                                                                                     \
+        sizeof(OurConnStatus##X) == PaddedTo<OurConnStatus##X>(offsetof(TheirConnStatus##X, szPhoneNumber)));          \
+    static_assert(kOurConnStatusWithPhoneNumberSize<Char##X> == sizeof(TheirConnStatus##X))
 
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwSize);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwfOptions);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwCountryID);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwCountryCode);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, szAreaCode);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, szLocalPhoneNumber);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwAlternateOffset);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, ipaddr);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, ipaddrDns);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, ipaddrDnsAlt);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, ipaddrWins);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, ipaddrWinsAlt);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwFrameSize);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwfNetProtocols);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwFramingProtocol);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, szScript);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, szAutodialDll);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, szAutodialFunc);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, szDeviceType);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, szDeviceName);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, szX25PadType);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, szX25Address);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, szX25Facilities);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, szX25UserData);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwChannels);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwReserved1);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwReserved2);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwSubEntries);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwDialMode);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwDialExtraPercent);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwDialExtraSampleSeconds);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwHangUpExtraPercent);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwHangUpExtraSampleSeconds);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwIdleDisconnectSeconds);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwType);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwEncryptionType);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwCustomAuthKey);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, guidId);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, szCustomDialDll);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwVpnStrategy);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwfOptions2);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwfOptions3);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, szDnsSuffix);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwTcpWindowSize);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, szPrerequisitePbk);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, szPrerequisiteEntry);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwRedialCount);
-SORVIK_SAME_MEMBER(OurEntry, TheirEntry, dwRedialPause);
-static_assert(sizeof(OurEntry) == sizeof(TheirEntry));
-
-SORVIK_SAME_MEMBER(OurDialParams, TheirDialParams, dwSize);
-SORVIK_SAME_MEMBER(OurDialParams, TheirDialParams, szEntryName);
-SORVIK_SAME_MEMBER(OurDialParams, TheirDialParams, szPhoneNumber);
-SORVIK_SAME_MEMBER(OurDialParams, TheirDialParams, szCallbackNumber);
-SORVIK_SAME_MEMBER(OurDialParams, TheirDialParams, szUserName);
-SORVIK_SAME_MEMBER(OurDialParams, TheirDialParams, szPassword);
-SORVIK_SAME_MEMBER(OurDialParams, TheirDialParams, szDomain);
-static_assert(sizeof(OurDialParams) == PaddedTo<OurDialParams>(offsetof(TheirDialParams, dwSubEntry)));
-// The next layout ends with the pointer-sized dwCallbackId.
-static_assert(ras::kRasDialParamsWithSubEntrySize
-    == (offsetof(TheirDialParams, dwCallbackId) + sizeof(ULONG_PTR) + alignof(ULONG_PTR) - 1) / alignof(ULONG_PTR)
-        * alignof(ULONG_PTR));
-
-SORVIK_SAME_MEMBER(OurCredentials, TheirCredentials, dwSize);
-SORVIK_SAME_MEMBER(OurCredentials, TheirCredentials, dwMask);
-SORVIK_SAME_MEMBER(OurCredentials, TheirCredentials, szUserName);
-SORVIK_SAME_MEMBER(OurCredentials, TheirCredentials, szPassword);
-SORVIK_SAME_MEMBER(OurCredentials, TheirCredentials, szDomain);
-static_assert(sizeof(OurCredentials) == sizeof(TheirCredentials));
-
-SORVIK_SAME_MEMBER(OurConnStatus, TheirConnStatus, dwSize);
-SORVIK_SAME_MEMBER(OurConnStatus, TheirConnStatus, rasconnstate);
-SORVIK_SAME_MEMBER(OurConnStatus, TheirConnStatus, dwError);
-SORVIK_SAME_MEMBER(OurConnStatus, TheirConnStatus, szDeviceType);
-SORVIK_SAME_MEMBER(OurConnStatus, TheirConnStatus, szDeviceName);
-static_assert(sizeof(OurConnStatus) == PaddedTo<OurConnStatus>(offsetof(TheirConnStatus, szPhoneNumber)));
-static_assert(ras::kRasConnStatusWithPhoneNumberSize == sizeof(TheirConnStatus));
+using CharA = CHAR;
+using CharW = WCHAR;
+SORVIK_SAME_LAYOUTS(A);
+SORVIK_SAME_LAYOUTS(W);
 
 #ifndef _WIN64
 // The sizes a 32-bit process passes, as the service's older callers know them.
-static_assert(sizeof(OurConn) == 412 && sizeof(OurEntry) == 2884 && sizeof(OurDialParams) == 1052
-    && sizeof(OurCredentials) == 540 && sizeof(OurConnStatus) == 160);
+static_assert(sizeof(OurConnA) == 412 && sizeof(OurEntryA) == 2884 && sizeof(OurDialParamsA) == 1052
+    && sizeof(OurCredentialsA) == 540 && sizeof(OurConnStatusA) == 160);
 #endif

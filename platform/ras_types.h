@@ -78,23 +78,23 @@ struct RASIPADDR {
     BYTE a, b, c, d;
 };
 
-// Connection record, the first layout (dwSize 412 in a 32-bit process).
-struct RASCONNA {
+// Connection record, the first layout (RASCONNA: dwSize 412 in a 32-bit process).
+template <typename Char> struct RasConn {
     DWORD dwSize;
     HRASCONN hrasconn;
-    CHAR szEntryName[kMaxEntryName + 1];
-    CHAR szDeviceType[kMaxDeviceType + 1];
-    CHAR szDeviceName[kMaxDeviceName + 1];
+    Char szEntryName[kMaxEntryName + 1];
+    Char szDeviceType[kMaxDeviceType + 1];
+    Char szDeviceName[kMaxDeviceName + 1];
 };
 
-// Phonebook entry, the Windows XP layout (dwSize 2884).
-struct RASENTRYA {
+// Phonebook entry, the Windows XP layout (RASENTRYA: dwSize 2884).
+template <typename Char> struct RasEntry {
     DWORD dwSize;
     DWORD dwfOptions;
     DWORD dwCountryID;
     DWORD dwCountryCode;
-    CHAR szAreaCode[kMaxAreaCode + 1];
-    CHAR szLocalPhoneNumber[kMaxPhoneNumber + 1];
+    Char szAreaCode[kMaxAreaCode + 1];
+    Char szLocalPhoneNumber[kMaxPhoneNumber + 1];
     DWORD dwAlternateOffset;
     RASIPADDR ipaddr;
     RASIPADDR ipaddrDns;
@@ -104,15 +104,15 @@ struct RASENTRYA {
     DWORD dwFrameSize;
     DWORD dwfNetProtocols;
     DWORD dwFramingProtocol;
-    CHAR szScript[kMaxPath];
-    CHAR szAutodialDll[kMaxPath];
-    CHAR szAutodialFunc[kMaxPath];
-    CHAR szDeviceType[kMaxDeviceType + 1];
-    CHAR szDeviceName[kMaxDeviceName + 1];
-    CHAR szX25PadType[kMaxPadType + 1];
-    CHAR szX25Address[kMaxX25Address + 1];
-    CHAR szX25Facilities[kMaxFacilities + 1];
-    CHAR szX25UserData[kMaxUserData + 1];
+    Char szScript[kMaxPath];
+    Char szAutodialDll[kMaxPath];
+    Char szAutodialFunc[kMaxPath];
+    Char szDeviceType[kMaxDeviceType + 1];
+    Char szDeviceName[kMaxDeviceName + 1];
+    Char szX25PadType[kMaxPadType + 1];
+    Char szX25Address[kMaxX25Address + 1];
+    Char szX25Facilities[kMaxFacilities + 1];
+    Char szX25UserData[kMaxUserData + 1];
     DWORD dwChannels;
     DWORD dwReserved1;
     DWORD dwReserved2;
@@ -127,45 +127,73 @@ struct RASENTRYA {
     DWORD dwEncryptionType;
     DWORD dwCustomAuthKey;
     GUID guidId;
-    CHAR szCustomDialDll[kMaxPath];
+    Char szCustomDialDll[kMaxPath];
     DWORD dwVpnStrategy;
     DWORD dwfOptions2;
     DWORD dwfOptions3;
-    CHAR szDnsSuffix[kMaxDnsSuffix];
+    Char szDnsSuffix[kMaxDnsSuffix];
     DWORD dwTcpWindowSize;
-    CHAR szPrerequisitePbk[kMaxPath];
-    CHAR szPrerequisiteEntry[kMaxEntryName + 1];
+    Char szPrerequisitePbk[kMaxPath];
+    Char szPrerequisiteEntry[kMaxEntryName + 1];
     DWORD dwRedialCount;
     DWORD dwRedialPause;
 };
 
-// Dial parameters, the shortest layout (dwSize 1052: no dwSubEntry, no dwCallbackId).
-struct RASDIALPARAMSA {
+// Dial parameters, the shortest layout (RASDIALPARAMSA: dwSize 1052; no dwSubEntry, no dwCallbackId).
+template <typename Char> struct RasDialParams {
     DWORD dwSize;
-    CHAR szEntryName[kMaxEntryName + 1];
-    CHAR szPhoneNumber[kMaxPhoneNumber + 1];
-    CHAR szCallbackNumber[kMaxCallbackNumber + 1];
-    CHAR szUserName[kMaxUserName + 1];
-    CHAR szPassword[kMaxPassword + 1];
-    CHAR szDomain[kMaxDomain + 1];
+    Char szEntryName[kMaxEntryName + 1];
+    Char szPhoneNumber[kMaxPhoneNumber + 1];
+    Char szCallbackNumber[kMaxCallbackNumber + 1];
+    Char szUserName[kMaxUserName + 1];
+    Char szPassword[kMaxPassword + 1];
+    Char szDomain[kMaxDomain + 1];
 };
 
-struct RASCREDENTIALSA {
+template <typename Char> struct RasCredentials {
     DWORD dwSize;
     DWORD dwMask;
-    CHAR szUserName[kMaxUserName + 1];
-    CHAR szPassword[kMaxPassword + 1];
-    CHAR szDomain[kMaxDomain + 1];
+    Char szUserName[kMaxUserName + 1];
+    Char szPassword[kMaxPassword + 1];
+    Char szDomain[kMaxDomain + 1];
 };
 
-// Connection status, the first layout (dwSize 160: no szPhoneNumber).
-struct RASCONNSTATUSA {
+// Connection status, the first layout (RASCONNSTATUSA: dwSize 160; no szPhoneNumber).
+template <typename Char> struct RasConnStatus {
     DWORD dwSize;
     RASCONNSTATE rasconnstate;
     DWORD dwError;
-    CHAR szDeviceType[kMaxDeviceType + 1];
-    CHAR szDeviceName[kMaxDeviceName + 1];
+    Char szDeviceType[kMaxDeviceType + 1];
+    Char szDeviceName[kMaxDeviceName + 1];
 };
+
+// The next layouts RAS also takes, only their sizes used: the dial parameters with dwSubEntry and
+// the pointer-sized dwCallbackId, the status with szPhoneNumber.
+template <typename Char> struct RasDialParamsWithSubEntry {
+    RasDialParams<Char> first;
+    DWORD dwSubEntry;
+    ULONG_PTR dwCallbackId;
+};
+template <typename Char> struct RasConnStatusWithPhoneNumber {
+    DWORD dwSize;
+    RASCONNSTATE rasconnstate;
+    DWORD dwError;
+    Char szDeviceType[kMaxDeviceType + 1];
+    Char szDeviceName[kMaxDeviceName + 1];
+    Char szPhoneNumber[kMaxPhoneNumber + 1];
+};
+
+// The ANSI layouts (CHAR texts) and the wide ones (WCHAR texts) the program passes.
+using RASCONNA = RasConn<CHAR>;
+using RASCONNW = RasConn<WCHAR>;
+using RASENTRYA = RasEntry<CHAR>;
+using RASENTRYW = RasEntry<WCHAR>;
+using RASDIALPARAMSA = RasDialParams<CHAR>;
+using RASDIALPARAMSW = RasDialParams<WCHAR>;
+using RASCREDENTIALSA = RasCredentials<CHAR>;
+using RASCREDENTIALSW = RasCredentials<WCHAR>;
+using RASCONNSTATUSA = RasConnStatus<CHAR>;
+using RASCONNSTATUSW = RasConnStatus<WCHAR>;
 
 #pragma pack(pop)
 
@@ -175,15 +203,24 @@ struct RASDIALEXTENSIONS;
 // The dwSize of each layout is its size on the architecture built for: the connection record holds
 // a handle, so it differs between 32-bit (412) and 64-bit builds. platform/ras_layout_check.cpp
 // checks every member against MinGW-w64's <ras.h>, an independent description of Windows' layouts.
-inline constexpr DWORD kRasConnSize = sizeof(RASCONNA);
-inline constexpr DWORD kRasEntrySize = sizeof(RASENTRYA);
-inline constexpr DWORD kRasDialParamsSize = sizeof(RASDIALPARAMSA);
-inline constexpr DWORD kRasCredentialsSize = sizeof(RASCREDENTIALSA);
-inline constexpr DWORD kRasConnStatusSize = sizeof(RASCONNSTATUSA);
-// The next layouts RAS also takes: the dial parameters with dwSubEntry and the pointer-sized
-// dwCallbackId, the status with szPhoneNumber.
-inline constexpr DWORD kRasDialParamsWithSubEntrySize = sizeof(void*) == 8 ? 1064 : 1060;
-inline constexpr DWORD kRasConnStatusWithPhoneNumberSize = 288;
+template <typename Char> inline constexpr DWORD kRasConnSizeOf = sizeof(RasConn<Char>);
+template <typename Char> inline constexpr DWORD kRasEntrySizeOf = sizeof(RasEntry<Char>);
+template <typename Char> inline constexpr DWORD kRasDialParamsSizeOf = sizeof(RasDialParams<Char>);
+template <typename Char> inline constexpr DWORD kRasCredentialsSizeOf = sizeof(RasCredentials<Char>);
+template <typename Char> inline constexpr DWORD kRasConnStatusSizeOf = sizeof(RasConnStatus<Char>);
+// The next layouts RAS also takes.
+template <typename Char>
+inline constexpr DWORD kRasDialParamsWithSubEntrySizeOf = sizeof(RasDialParamsWithSubEntry<Char>);
+template <typename Char>
+inline constexpr DWORD kRasConnStatusWithPhoneNumberSizeOf = sizeof(RasConnStatusWithPhoneNumber<Char>);
+
+inline constexpr DWORD kRasConnSize = kRasConnSizeOf<CHAR>;
+inline constexpr DWORD kRasEntrySize = kRasEntrySizeOf<CHAR>;
+inline constexpr DWORD kRasDialParamsSize = kRasDialParamsSizeOf<CHAR>;
+inline constexpr DWORD kRasCredentialsSize = kRasCredentialsSizeOf<CHAR>;
+inline constexpr DWORD kRasConnStatusSize = kRasConnStatusSizeOf<CHAR>;
+inline constexpr DWORD kRasDialParamsWithSubEntrySize = kRasDialParamsWithSubEntrySizeOf<CHAR>;
+inline constexpr DWORD kRasConnStatusWithPhoneNumberSize = kRasConnStatusWithPhoneNumberSizeOf<CHAR>;
 
 // RASENTRYA option words and values the entry uses.
 inline constexpr DWORD RASEO_RemoteDefaultGateway = 0x00000010;

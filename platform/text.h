@@ -1,4 +1,5 @@
-// Conversions between the program's GBK texts (system ANSI code page) and UTF-16.
+// Conversions between UTF-16 and the program's GBK texts (code page 936 whatever the system's
+// ANSI code page is: players also run English and UTF-8 Windows), and UTF-8.
 #pragma once
 
 #include <string>
@@ -6,7 +7,11 @@
 
 namespace platform {
 
-std::wstring Widen(std::string_view ansi);
+std::wstring Widen(std::string_view gbk);
+// Characters without a GBK form become '?'.
 std::string Narrow(std::wstring_view wide);
+
+std::wstring WidenUtf8(std::string_view utf8);
+std::string NarrowUtf8(std::wstring_view wide);
 
 } // namespace platform

@@ -40,7 +40,8 @@ export WINELOADER="$BENCH_WINE" WINESERVER="$BENCH_WINESERVER"
 export WINEPREFIX="${SORVIK_WINEPREFIX:-$BENCH_STATE/prefix$BENCH_SUFFIX$BENCH_PLAIN}"
 BENCH_DESKTOP="$BENCH_STATE/desktop$BENCH_SUFFIX$BENCH_PLAIN"
 export WINEDEBUG="${WINEDEBUG:--all}"
-export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+# SORVIK_LANG runs a program under another locale (its code page follows), e.g. en_US.UTF-8.
+export LANG="${SORVIK_LANG:-zh_CN.UTF-8}" LC_ALL="${SORVIK_LANG:-zh_CN.UTF-8}"
 # No .NET or Gecko add-ons here; the RAS stand-in in the prefix's system folder (see
 # bench_install_ras) replaces Wine's stub, native first.
 # No winemenubuilder: shortcuts made in the prefix (the installer's) stay out of the Linux menus.

@@ -56,14 +56,18 @@ int WTFontRecord::StyleBits() const
         | (underline ? Gdiplus::FontStyleUnderline : 0) | (strikeout ? Gdiplus::FontStyleStrikeout : 0);
 }
 
-std::wstring DefaultGuiFamily()
+namespace {
+
+// The family the system really draws the font with ("MS Shell Dlg" is only a name that
+// substitution resolves), and the character set it gave; empty when it cannot say.
+std::wstring FamilyOf(HGDIOBJ font, int* charset)
 {
-    // "MS Shell Dlg" is only a name that substitution resolves: ask for the family really used.
     platform::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
     if (!dc) {
         return std::wstring();
     }
-    platform::SelectGuard select(dc.Get(), ::GetStockObject(DEFAULT_GUI_FONT));
+    platform::SelectGuard select(dc.Get(), font);
+    *charset = ::GetTextCharset(dc.Get());
     if (const UINT size = ::GetOutlineTextMetricsW(dc.Get(), 0, nullptr); size >= sizeof(OUTLINETEXTMETRICW)) {
         std::vector<unsigned char> buffer(size);
         auto* metrics = reinterpret_cast<OUTLINETEXTMETRICW*>(buffer.data());
@@ -79,11 +83,30 @@ std::wstring DefaultGuiFamily()
     return ::GetTextFaceW(dc.Get(), LF_FACESIZE, face) > 0 ? std::wstring(face) : std::wstring();
 }
 
+} // namespace
+
+std::wstring FallbackFamily()
+{
+    // The texts are Chinese whatever the system's locale: on an English system the GUI font
+    // has no Chinese glyphs, so ask the font mapper for a Chinese family first.
+    platform::UniqueFont chinese(::CreateFontW(0, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L""));
+    int charset = DEFAULT_CHARSET;
+    if (chinese) {
+        std::wstring family = FamilyOf(chinese.Get(), &charset);
+        if (charset == GB2312_CHARSET && !family.empty()
+            && Gdiplus::FontFamily(family.c_str()).GetLastStatus() == Gdiplus::Ok) {
+            return family;
+        }
+    }
+    return FamilyOf(::GetStockObject(DEFAULT_GUI_FONT), &charset);
+}
+
 std::unique_ptr<Gdiplus::Font> CreateGdiplusFont(const WTFontRecord& record, unsigned dpi)
 {
-    // A face that is not installed (no "微软雅黑" on the system) falls back to the family
-    // of the default GUI font, which exists wherever the system draws its own texts.
-    static const std::wstring fallback = DefaultGuiFamily();
+    // A face that is not installed (no "微软雅黑" on the system) falls back to a Chinese
+    // family, or the family of the default GUI font, which exists wherever the system draws.
+    static const std::wstring fallback = FallbackFamily();
     Gdiplus::FontFamily family(platform::Widen(record.face).c_str());
     std::unique_ptr<Gdiplus::FontFamily> guiFamily;
     const Gdiplus::FontFamily* chosen = &family;

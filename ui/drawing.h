@@ -37,8 +37,9 @@ struct WTFontRecord {
 };
 
 // A GDI+ font for the record at `dpi`, sized in pixels so the device's own DPI does not scale it
-// again; a face that is not installed falls back to the family of the default GUI font, then to
-// the generic sans serif. Null when none of them exists.
+// again; a face that is not installed falls back to FallbackFamily, then to the generic sans
+// serif. Null when none of them exists.
 std::unique_ptr<Gdiplus::Font> CreateGdiplusFont(const WTFontRecord& record, unsigned dpi = 96);
-// The family the system really draws its default GUI font with.
-std::wstring DefaultGuiFamily();
+// The family the font mapper gives for Chinese (GB2312) texts where the system has one, else the
+// family the system really draws its default GUI font with.
+std::wstring FallbackFamily();

@@ -37,7 +37,9 @@ HIMAGELIST WTImageList::Create(int width, int height, UINT flags, int initialCou
     return list_;
 }
 
-int WTImageList::AddFromFile(const std::string& path, int type)
+int WTImageList::AddFromFile(const std::string& path, int type) { return AddFromFile(platform::Widen(path), type); }
+
+int WTImageList::AddFromFile(const std::wstring& widePath, int type)
 {
     if (!list_ || (type != 0 && type != 1)) {
         return -1;
@@ -45,7 +47,6 @@ int WTImageList::AddFromFile(const std::string& path, int type)
     int width = 0;
     int height = 0;
     ::ImageList_GetIconSize(list_, &width, &height);
-    const std::wstring widePath = platform::Widen(path);
     if (type == 0) {
         platform::UniqueBitmap bitmap(static_cast<HBITMAP>(
             ::LoadImageW(nullptr, widePath.c_str(), IMAGE_BITMAP, width, height, LR_LOADFROMFILE)));

@@ -29,7 +29,8 @@ public:
     void Destroy();
     // type 0: a bitmap file, 1: an icon file; loaded at the list's image size.
     // The new image's index, -1 on failure or another type.
-    int AddFromFile(const std::string& path, int type);
+    int AddFromFile(const std::wstring& path, int type);
+    int AddFromFile(const std::string& path, int type); // a GBK path
     int Count() const;
     HIMAGELIST Handle() const { return list_; }
 

@@ -1,18 +1,20 @@
 #include "ui/theme.h"
 
 #include "platform/files.h"
+#include "platform/text.h"
 #include "ui/theme_color.h"
 
-void WTTheme::Load(const std::string& programDirectory)
+void WTTheme::Load(const std::wstring& programDirectory)
 {
     *this = WTTheme{};
-    const std::string name = platform::ReadIniText(programDirectory + "/theme/theme.ini", "theme", "name");
-    directory_ = programDirectory + "/theme/" + name + "/";
-    const std::string config = directory_ + "config.ini";
+    const std::string name = platform::ReadIniText(programDirectory + L"/theme/theme.ini", "theme", "name");
+    directory_ = programDirectory + L"/theme/" + platform::Widen(name) + L"/";
+    const std::wstring config = directory_ + L"config.ini";
     displayName_ = platform::ReadIniText(config, "theme", "name");
     backgroundFile_ = platform::ReadIniText(config, "theme", "bgImage");
-    backgroundPicture_ = backgroundFile_.empty() ? std::vector<unsigned char>()
-                                                 : platform::ReadWholeFile(directory_ + backgroundFile_);
+    backgroundPicture_ = backgroundFile_.empty()
+        ? std::vector<unsigned char>()
+        : platform::ReadWholeFile(directory_ + platform::Widen(backgroundFile_));
     const struct {
         const char* key;
         std::uint32_t* color;

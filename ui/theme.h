@@ -9,10 +9,10 @@ class WTTheme {
 public:
     // Reads programDirectory + "/theme/theme.ini", then the chosen theme's "config.ini".
     // Anything missing leaves its value empty or 0; nothing is reported.
-    void Load(const std::string& programDirectory);
+    void Load(const std::wstring& programDirectory);
 
     // Ends with "/"; program directory + "/theme/" + name + "/".
-    const std::string& Directory() const { return directory_; }
+    const std::wstring& Directory() const { return directory_; }
     const std::string& DisplayName() const { return displayName_; } // GBK
     std::uint32_t BackgroundColor() const { return backgroundColor_; }
     const std::vector<unsigned char>& BackgroundPicture() const { return backgroundPicture_; }
@@ -25,7 +25,7 @@ public:
     std::uint32_t TitleColor() const { return titleColor_; }
 
 private:
-    std::string directory_;
+    std::wstring directory_;
     std::string displayName_;
     std::uint32_t backgroundColor_ = 0;
     std::vector<unsigned char> backgroundPicture_;

@@ -9,7 +9,7 @@ namespace {
 
 std::atomic<int> violations{0};
 std::mutex logLock; // guards logPath
-std::string logPath;
+std::wstring logPath;
 
 } // namespace
 
@@ -24,7 +24,7 @@ void CheckOwner(DWORD owner, const char* what)
     if (logPath.empty()) {
         return;
     }
-    HANDLE file = ::CreateFileA(logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    HANDLE file = ::CreateFileW(logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return;
@@ -38,7 +38,7 @@ void CheckOwner(DWORD owner, const char* what)
 
 int TakeViolations() { return violations.exchange(0); }
 
-void SetViolationLog(const std::string& path)
+void SetViolationLog(const std::wstring& path)
 {
     std::lock_guard<std::mutex> lock(logLock);
     logPath = path;

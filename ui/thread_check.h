@@ -32,6 +32,6 @@ inline void CheckWindow(HWND hwnd, const char* what)
 // The count so far, reset to 0.
 int TakeViolations();
 // Each violation also appends a line to this file (empty: none).
-void SetViolationLog(const std::string& path);
+void SetViolationLog(const std::wstring& path);
 
 } // namespace ui_thread

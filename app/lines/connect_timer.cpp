@@ -50,7 +50,10 @@ int MeasureConnectTime(const std::string& address, int port, int timeoutMs)
     FD_SET(sock.Get(), &writeSet);
     timeval wait{timeoutMs / 1000, 0};
 
-    const DWORD start = ::GetTickCount();
+    LARGE_INTEGER frequency{};
+    LARGE_INTEGER start{};
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&start);
     // A non-blocking connect reports "would block" while it goes on; any other error is final.
     if (::connect(sock.Get(), reinterpret_cast<const sockaddr*>(&to), sizeof(to)) == SOCKET_ERROR
         && ::WSAGetLastError() != WSAEWOULDBLOCK) {
@@ -60,6 +63,7 @@ int MeasureConnectTime(const std::string& address, int port, int timeoutMs)
     if (ready != 1) {
         return -1;
     }
-    // Unsigned subtraction stays right across a wrap of the tick counter.
-    return static_cast<int>(::GetTickCount() - start);
+    LARGE_INTEGER end{};
+    ::QueryPerformanceCounter(&end);
+    return static_cast<int>(RoundedMilliseconds(end.QuadPart - start.QuadPart, frequency.QuadPart));
 }

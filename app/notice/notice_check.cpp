@@ -28,15 +28,15 @@ class NoticeFileCopy {
 public:
     explicit NoticeFileCopy(const std::vector<unsigned char>& body)
     {
-        const std::string local = platform::ProgramDirectory() + "/update.dat";
+        const std::wstring local = platform::ProgramDirectory() + L"/update.dat";
         if (platform::WriteWholeFile(local, body)) {
             path_ = local;
             return;
         }
-        char directory[MAX_PATH + 1] = {};
-        char name[MAX_PATH + 1] = {};
-        const DWORD n = ::GetTempPathA(MAX_PATH + 1, directory);
-        if (n == 0 || n > MAX_PATH || ::GetTempFileNameA(directory, "svk", 0, name) == 0) {
+        wchar_t directory[MAX_PATH + 1] = {};
+        wchar_t name[MAX_PATH + 1] = {};
+        const DWORD n = ::GetTempPathW(MAX_PATH + 1, directory);
+        if (n == 0 || n > MAX_PATH || ::GetTempFileNameW(directory, L"svk", 0, name) == 0) {
             return;
         }
         temporary_ = name;
@@ -47,7 +47,7 @@ public:
     ~NoticeFileCopy()
     {
         if (!temporary_.empty()) {
-            ::DeleteFileA(temporary_.c_str());
+            ::DeleteFileW(temporary_.c_str());
         }
     }
     NoticeFileCopy(const NoticeFileCopy&) = delete;
@@ -57,8 +57,8 @@ public:
     std::string Value(const char* key) const { return platform::ReadIniText(path_, kSection, key); }
 
 private:
-    std::string path_;
-    std::string temporary_;
+    std::wstring path_;
+    std::wstring temporary_;
 };
 
 } // namespace

@@ -3,6 +3,8 @@
 #include <dbghelp.h>
 
 #include <cstdio>
+#include <cwchar>
+#include <iterator>
 #include <exception>
 #include <new>
 #include <string>
@@ -19,7 +21,7 @@ using MiniDumpWriteDumpFunction = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_
 
 // Prepared at start-up: a crashing process should not have to allocate or load anything.
 MiniDumpWriteDumpFunction writeDump = nullptr;
-char programDirectory[MAX_PATH * 3] = {};
+wchar_t programDirectory[MAX_PATH * 3] = {};
 
 void WriteDump(EXCEPTION_POINTERS* exception)
 {
@@ -28,13 +30,13 @@ void WriteDump(EXCEPTION_POINTERS* exception)
     }
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
-    char path[sizeof(programDirectory) + 40] = {};
-    const int length = std::snprintf(path, sizeof(path), "%s/Sorvik-%04u%02u%02u-%02u%02u%02u.dmp", programDirectory,
-        now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
-    if (length < 0 || length >= static_cast<int>(sizeof(path))) {
+    wchar_t path[std::size(programDirectory) + 40] = {};
+    const int length = std::swprintf(path, std::size(path), L"%ls/Sorvik-%04u%02u%02u-%02u%02u%02u.dmp",
+        programDirectory, now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+    if (length < 0 || length >= static_cast<int>(std::size(path))) {
         return;
     }
-    HANDLE file = ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return;
     }
@@ -67,8 +69,8 @@ void OnOutOfMemory()
 
 void InstallFailureHandlers()
 {
-    const std::string directory = platform::ProgramDirectory();
-    if (directory.size() < sizeof(programDirectory)) {
+    const std::wstring directory = platform::ProgramDirectory();
+    if (directory.size() < std::size(programDirectory)) {
         directory.copy(programDirectory, directory.size());
     }
     // From System32 only: dbghelp.dll is no KnownDLL.

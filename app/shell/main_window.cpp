@@ -21,6 +21,7 @@
 #include "platform/text.h"
 #include "platform/thread.h"
 #include "ui/dpi.h"
+#include "ui/drawing.h"
 #include "ui/text_measure.h"
 
 namespace {
@@ -221,9 +222,9 @@ void BuildElements()
     Bind(a.backButton, kClick, BackFromResult);
 }
 
-int CALLBACK CollectFontName(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM names)
+int CALLBACK CollectFontName(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM names)
 {
-    reinterpret_cast<std::vector<std::string>*>(names)->push_back(font->lfFaceName);
+    reinterpret_cast<std::vector<std::string>*>(names)->push_back(platform::Narrow(font->lfFaceName));
     return 1;
 }
 
@@ -239,7 +240,7 @@ void ChooseListFont(unsigned dpi)
     a.fontNames.clear();
     {
         platform::WindowDc screen(nullptr);
-        ::EnumFontsA(screen.Get(), nullptr, CollectFontName, reinterpret_cast<LPARAM>(&a.fontNames));
+        ::EnumFontsW(screen.Get(), nullptr, CollectFontName, reinterpret_cast<LPARAM>(&a.fontNames));
     }
     const std::string preferred = "微软雅黑";
     const bool found = std::any_of(a.fontNames.begin(), a.fontNames.end(),
@@ -247,9 +248,8 @@ void ChooseListFont(unsigned dpi)
     if (found) {
         a.listFont.Reset(CreateListFont(L"微软雅黑", dpi::Scale(kListFontHeight, dpi)));
     } else {
-        LOGFONTW gui{};
-        ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(gui), &gui);
-        a.listFont.Reset(CreateListFont(gui.lfFaceName, dpi::Scale(kFallbackListFontHeight, dpi)));
+        // A family with the Chinese glyphs of the line names, as the drawn texts take.
+        a.listFont.Reset(CreateListFont(FallbackFamily(), dpi::Scale(kFallbackListFontHeight, dpi)));
     }
     a.lineListView.SetFont(a.listFont.Get());
 }
@@ -275,8 +275,8 @@ void LoadListImages(unsigned dpi)
     const int percent = dpi::PicturePercent(dpi);
     for (const char* file : {"burden1.bmp", "burden2.bmp", "burden3.bmp"}) {
         const std::string scaled = ScaledPictureName(file, percent);
-        if (a.loadImages.AddFromFile(a.theme.Directory() + scaled, 0) < 0 && scaled != file) {
-            a.loadImages.AddFromFile(a.theme.Directory() + file, 0);
+        if (a.loadImages.AddFromFile(a.theme.Directory() + platform::Widen(scaled), 0) < 0 && scaled != file) {
+            a.loadImages.AddFromFile(a.theme.Directory() + platform::Widen(file), 0);
         }
     }
 }
@@ -373,7 +373,7 @@ void WriteLayoutForTests()
     line("lineListView", a.lineListView.RectInParent());
     line("client", a.mainWindow.ClientRect());
     platform::WriteWholeFile(
-        platform::ProgramDirectory() + "/layout.txt", std::vector<unsigned char>(text.begin(), text.end()));
+        platform::ProgramDirectory() + L"/layout.txt", std::vector<unsigned char>(text.begin(), text.end()));
 }
 #endif
 
@@ -433,7 +433,7 @@ void OpenWebAddress(const std::string& url)
     if (!IsWebAddress(url)) {
         return;
     }
-    ::ShellExecuteA(nullptr, "open", url.c_str(), "", "", SW_HIDE);
+    ::ShellExecuteW(nullptr, L"open", platform::Widen(url).c_str(), L"", L"", SW_HIDE);
 }
 
 void OpenWebsite() { OpenWebAddress(build_config::kWebsiteUrl); }

@@ -62,7 +62,7 @@ int RunSorvik()
     InstallFailureHandlers();
 #ifdef SORVIK_TEST_BUILD
     // The end-to-end tests expect this file never to appear.
-    ui_thread::SetViolationLog(platform::ProgramDirectory() + "/thread-violations.log");
+    ui_thread::SetViolationLog(platform::ProgramDirectory() + L"/thread-violations.log");
 #endif
     CreateApp();
     (void)std::atexit(ReleaseApp); // cannot fail: the C library guarantees 32 registrations

@@ -2,11 +2,12 @@
 
 #include "app/shell/app.h"
 #include "platform/files.h"
+#include "platform/text.h"
 #include "ui/button.h"
 
 std::vector<unsigned char> LoadThemePicture(const std::string& file)
 {
-    return platform::ReadWholeFile(app().theme.Directory() + file);
+    return platform::ReadWholeFile(app().theme.Directory() + platform::Widen(file));
 }
 
 std::string ScaledPictureName(const std::string& file, int percent)

@@ -26,7 +26,7 @@ constexpr std::size_t kFirstEnumRecords = 16;
 std::atomic<DWORD> dialBoundMs{60000};
 
 // Held while a dial starts and its handle is published, and while old connections of the entry
-// are hung up: those never meet a handle between RasDialA and its session.
+// are hung up: those never meet a handle between RasDialW and its session.
 std::mutex dialLock;
 // More connections may appear between two enumerations; this many tries are enough.
 constexpr int kEnumAttempts = 4;
@@ -34,16 +34,17 @@ constexpr int kEnumAttempts = 4;
 std::string SystemLine() { return GetOsDescription() + (Is64BitSystem() ? " 64" : " 32"); }
 
 // One enumeration into the records; false when RAS asks for a bigger buffer (then grown to its size).
-bool TryEnumerate(std::vector<ras::RASCONNA>& records)
+bool TryEnumerate(std::vector<ras::RASCONNW>& records)
 {
-    for (ras::RASCONNA& record : records) {
-        record = ras::RASCONNA{};
-        record.dwSize = ras::kRasConnSize;
+    constexpr DWORD kRecordSize = ras::kRasConnSizeOf<WCHAR>;
+    for (ras::RASCONNW& record : records) {
+        record = ras::RASCONNW{};
+        record.dwSize = kRecordSize;
     }
-    DWORD size = static_cast<DWORD>(records.size()) * ras::kRasConnSize;
+    DWORD size = static_cast<DWORD>(records.size()) * kRecordSize;
     DWORD count = 0;
-    const DWORD result = RasEnumConnectionsA(records.data(), &size, &count);
-    const std::size_t wanted = size / ras::kRasConnSize + (size % ras::kRasConnSize != 0);
+    const DWORD result = RasEnumConnectionsW(records.data(), &size, &count);
+    const std::size_t wanted = size / kRecordSize + (size % kRecordSize != 0);
     if (result == ras::kErrorBufferTooSmall && wanted > records.size()) {
         records.resize(wanted);
         return false;
@@ -52,9 +53,9 @@ bool TryEnumerate(std::vector<ras::RASCONNA>& records)
     return true;
 }
 
-std::vector<ras::RASCONNA> ActiveConnections()
+std::vector<ras::RASCONNW> ActiveConnections()
 {
-    std::vector<ras::RASCONNA> records(kFirstEnumRecords);
+    std::vector<ras::RASCONNW> records(kFirstEnumRecords);
     for (int attempt = 0; attempt < kEnumAttempts; ++attempt) {
         if (TryEnumerate(records)) {
             return records;
@@ -76,7 +77,7 @@ std::string DialLine(int lineIndex, VpnSession& session, WatchedDial& dial)
     if (!EntryFieldsFit(line->userName, line->password, line->address)) {
         return kLineTooLongText;
     }
-    const std::string phonebook = PhonebookPath();
+    const std::wstring phonebook = PhonebookPath();
     // Dialling after a failed write would dial the old entry with this line's credentials.
     if (!BuildVpnEntry(kEntryName, phonebook, line->userName, line->password, line->address, ras::VS_Default)) {
         return kEntryNotWrittenText;
@@ -92,7 +93,7 @@ std::string DialLine(int lineIndex, VpnSession& session, WatchedDial& dial)
 
 } // namespace
 
-std::string PhonebookPath() { return platform::ProgramDirectory() + "/vpn.dat"; }
+std::wstring PhonebookPath() { return platform::ProgramDirectory() + L"/vpn.dat"; }
 
 const Line* FindLine(int lineIndex)
 {
@@ -159,8 +160,9 @@ void SetDialBoundMs(unsigned long boundMs) { dialBoundMs = boundMs; }
 
 void HangUpOwnConnections()
 {
-    for (const ras::RASCONNA& record : ActiveConnections()) {
-        if (FieldText(record.szEntryName) == kEntryName) {
+    const std::wstring entryName = platform::Widen(kEntryName);
+    for (const ras::RASCONNW& record : ActiveConnections()) {
+        if (FieldView(record.szEntryName) == entryName) {
             HangUpHandle(record.hrasconn);
         }
     }

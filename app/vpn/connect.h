@@ -18,7 +18,7 @@ inline constexpr char kEntryNotWrittenText[] = "无法写入连接配置，请�
 inline constexpr char kDialTimeoutText[] = "连接超时";
 
 // Program directory + "/vpn.dat".
-std::string PhonebookPath();
+std::wstring PhonebookPath();
 
 // Thread body, the whole life of the session's connection: hang up old connections and wait for
 // their ports, rewrite the log, write the entry, dial and wait for the outcome the notifier hands

@@ -5,18 +5,18 @@
 #include "platform/files.h"
 #include "platform/handles.h"
 
-std::string LogPath() { return platform::ProgramDirectory() + "/log.log"; }
+std::wstring LogPath() { return platform::ProgramDirectory() + L"/log.log"; }
 
 void ResetLog()
 {
     platform::UniqueFile file(
-        ::CreateFileA(LogPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ::CreateFileW(LogPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 void AppendLog(const std::string& text)
 {
     // Opened per line and shared: the connect thread and the dial notifier both write here.
-    platform::UniqueFile file(::CreateFileA(LogPath().c_str(), GENERIC_READ | GENERIC_WRITE,
+    platform::UniqueFile file(::CreateFileW(LogPath().c_str(), GENERIC_READ | GENERIC_WRITE,
         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return;

@@ -3,6 +3,6 @@
 
 #include <string>
 
-std::string LogPath();
+std::wstring LogPath();
 void ResetLog();
 void AppendLog(const std::string& text);

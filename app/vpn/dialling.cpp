@@ -1,7 +1,7 @@
 #include "app/vpn/dialling.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cwchar>
 #include <mutex>
 #include <new>
 #include <optional>
@@ -34,7 +34,7 @@ struct FoundDial {
     std::shared_ptr<VpnSession> session;
 };
 
-// The dial an outcome is about, given its handle. News that comes before RasDialA has returned
+// The dial an outcome is about, given its handle. News that comes before RasDialW has returned
 // the handle belongs to the one dial being started (dials start one at a time).
 FoundDial FindDialOfOutcome(ras::HRASCONN handle)
 {
@@ -60,7 +60,7 @@ void UnwatchLocked(const std::shared_ptr<VpnSession>& session)
     std::erase_if(watched, [&session](const Watched& w) { return w.session == session; });
 }
 
-// Registers the dial before RasDialA, so that no notification can miss it, then records its
+// Registers the dial before RasDialW, so that no notification can miss it, then records its
 // handle; a dial that did not start leaves nothing behind. A DialVpn dial replaces the last one.
 DialStart StartWatchedDial(const std::shared_ptr<VpnSession>& session, const DialTexts& texts)
 {
@@ -82,18 +82,18 @@ DialStart StartWatchedDial(const std::shared_ptr<VpnSession>& session, const Dia
     return started;
 }
 
-bool FillDialParams(ras::RASDIALPARAMSA& params, const DialTexts& texts)
+bool FillDialParams(ras::RASDIALPARAMSW& params, const DialTexts& texts)
 {
-    params.dwSize = ras::kRasDialParamsSize;
+    params.dwSize = ras::kRasDialParamsSizeOf<WCHAR>;
     return CopyField(params.szEntryName, texts.entryName) && CopyField(params.szPhoneNumber, texts.phoneNumber)
         && CopyField(params.szCallbackNumber, texts.callbackNumber) && CopyField(params.szUserName, texts.userName)
         && CopyField(params.szPassword, texts.password) && CopyField(params.szDomain, texts.domain);
 }
 
-DialStart CallRasDial(const DialTexts& texts, ras::RASDIALPARAMSA& params)
+DialStart CallRasDial(const DialTexts& texts, ras::RASDIALPARAMSW& params)
 {
     ras::HRASCONN handle = nullptr;
-    const DWORD result = RasDialA(
+    const DWORD result = RasDialW(
         nullptr, texts.phonebookPath.c_str(), &params, ras::kNotifierType1, ras::AsNotifier(&OnRasDialEvent), &handle);
     if (result != 0) {
         // No notification will follow; a handle given anyway must still be freed.
@@ -140,7 +140,7 @@ void HandleDialEvent(ras::HRASCONN handle, ras::RASCONNSTATE state, DWORD error)
 
 DialStart StartDial(const DialTexts& texts)
 {
-    ras::RASDIALPARAMSA params{};
+    ras::RASDIALPARAMSW params{};
     DialStart started{nullptr, ERROR_INVALID_PARAMETER};
     if (FillDialParams(params, texts)) {
         started = CallRasDial(texts, params);
@@ -149,7 +149,7 @@ DialStart StartDial(const DialTexts& texts)
     return started;
 }
 
-ras::HRASCONN DialVpn(const std::string& entryName, const std::string& phonebookPath, const std::string& phoneNumber,
+ras::HRASCONN DialVpn(const std::string& entryName, const std::wstring& phonebookPath, const std::string& phoneNumber,
     const std::string& callbackNumber, const std::string& userName, const std::string& password,
     const std::string& domain)
 {
@@ -212,9 +212,9 @@ std::string RasStateText(int state, DWORD error)
         return RasStateTableText(state);
     }
     // A failed look-up leaves the blanks as the text.
-    char buffer[kErrorTextSize];
-    std::memset(buffer, ' ', sizeof buffer);
-    RasGetErrorStringA(error, buffer, kErrorTextSize);
+    wchar_t buffer[kErrorTextSize];
+    std::wmemset(buffer, L' ', kErrorTextSize);
+    RasGetErrorStringW(error, buffer, kErrorTextSize);
     return FieldText(buffer);
 }
 

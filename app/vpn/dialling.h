@@ -10,10 +10,10 @@
 #include "app/vpn/vpn_session.h"
 #include "platform/ras_api.h"
 
-// What a dial passes to RAS in RASDIALPARAMSA.
+// What a dial passes to RAS in RASDIALPARAMSW: GBK texts, the phonebook's path wide.
 struct DialTexts {
     std::string entryName;
-    std::string phonebookPath;
+    std::wstring phonebookPath;
     std::string phoneNumber;
     std::string callbackNumber;
     std::string userName;
@@ -33,11 +33,11 @@ struct DialStart {
 DialStart StartDial(const DialTexts& texts);
 
 // StartDial, with the handle put into CurrentConnection (0 when no dial was started).
-ras::HRASCONN DialVpn(const std::string& entryName, const std::string& phonebookPath, const std::string& phoneNumber,
+ras::HRASCONN DialVpn(const std::string& entryName, const std::wstring& phonebookPath, const std::string& phoneNumber,
     const std::string& callbackNumber, const std::string& userName, const std::string& password,
     const std::string& domain);
 
-// A session's dial as the notifier finds it, from just before RasDialA until this object goes:
+// A session's dial as the notifier finds it, from just before RasDialW until this object goes:
 // the notifier is given the dial's handle and hands the outcome to this session, whichever
 // thread RAS calls it on. Dials are started one at a time (the connect procedure's lock).
 class WatchedDial {

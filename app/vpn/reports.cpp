@@ -37,9 +37,9 @@ std::string SendReport(const std::string& url)
 // The connection ended on the other side: tell the user while it is still theirs, free the handle.
 void ReportDrop(VpnSession& session, ras::HRASCONN handle)
 {
-    ras::RASCONNSTATUSA status{};
-    status.dwSize = ras::kRasConnStatusSize;
-    const DWORD error = RasGetConnectStatusA(handle, &status) == 0 ? status.dwError : 0;
+    ras::RASCONNSTATUSW status{};
+    status.dwSize = ras::kRasConnStatusSizeOf<WCHAR>;
+    const DWORD error = RasGetConnectStatusW(handle, &status) == 0 ? status.dwError : 0;
     FailSession(session, msg::MsgVpnDisconnected, RasStateText(ras::RASCS_Disconnected, error));
 }
 
@@ -70,7 +70,7 @@ void RunReports(VpnSession& session, const ReportClock& clock)
     // Watched before the first hello, so that a drop meanwhile is not missed.
     platform::UniqueHandle dropped(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     const bool watching
-        = handle && dropped && RasConnectionNotificationA(handle, dropped.Get(), ras::RASCN_Disconnection) == 0;
+        = handle && dropped && RasConnectionNotificationW(handle, dropped.Get(), ras::RASCN_Disconnection) == 0;
 
     const std::string base = ServiceBaseUrl();
     const std::string myIp = MyIpFromAnswer(SendReport(HelloUrl(base, session.address)));

@@ -22,7 +22,7 @@ ReportClock SystemClock();
 
 // The connected session's one report stream, on the connect thread: the first hello, a keep-alive
 // every 900000 ms, and the disconnect report once the program ends the session. A drop (seen through
-// RasConnectionNotificationA) is shown as a failure with the system's text instead, and the
+// RasConnectionNotificationW) is shown as a failure with the system's text instead, and the
 // dropped handle is hung up without a report.
 void RunReports(VpnSession& session, const ReportClock& clock);
 

@@ -2,11 +2,14 @@
 
 #include "platform/win.h"
 
+#include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "app/vpn/ras_fields.h"
 #include "platform/handles.h"
 #include "platform/ras_api.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -23,10 +26,10 @@ constexpr DWORD kRegistryValueLimit = 1048576;
 
 // The PPTP entry for one server; every field not set here stays zero or empty.
 // The caller has checked that the address fits.
-ras::RASENTRYA PptpEntry(const std::string& serverAddress, DWORD vpnStrategy)
+ras::RASENTRYW PptpEntry(const std::string& serverAddress, DWORD vpnStrategy)
 {
-    ras::RASENTRYA e{};
-    e.dwSize = ras::kRasEntrySize;
+    ras::RASENTRYW e{};
+    e.dwSize = ras::kRasEntrySizeOf<WCHAR>;
     e.dwfOptions = kEntryOptions;
     e.dwCountryID = kChina;
     e.dwCountryCode = kChina;
@@ -51,15 +54,15 @@ ras::RASENTRYA PptpEntry(const std::string& serverAddress, DWORD vpnStrategy)
     return e;
 }
 
-bool StoreCredentials(const std::string& entryName, const std::string& phonebookPath, const std::string& userName,
+bool StoreCredentials(const std::string& entryName, const std::wstring& phonebookPath, const std::string& userName,
     const std::string& password)
 {
-    ras::RASCREDENTIALSA c{};
-    c.dwSize = ras::kRasCredentialsSize;
+    ras::RASCREDENTIALSW c{};
+    c.dwSize = ras::kRasCredentialsSizeOf<WCHAR>;
     c.dwMask = ras::RASCM_UserName | ras::RASCM_Password | ras::RASCM_DefaultCreds;
     (void)CopyField(c.szUserName, userName);
     (void)CopyField(c.szPassword, password);
-    const DWORD result = RasSetCredentialsA(phonebookPath.c_str(), entryName.c_str(), &c, FALSE);
+    const DWORD result = RasSetCredentialsW(phonebookPath.c_str(), platform::Widen(entryName).c_str(), &c, FALSE);
     ::SecureZeroMemory(c.szPassword, sizeof c.szPassword);
     return result == 0;
 }
@@ -86,19 +89,23 @@ HKEY RootKey(int rootKey)
 
 bool EntryFieldsFit(const std::string& userName, const std::string& password, const std::string& serverAddress)
 {
-    return serverAddress.size() <= ras::kMaxPhoneNumber && userName.size() <= ras::kMaxUserName
-        && password.size() <= ras::kMaxPassword;
+    // Measured as they are passed: in UTF-16.
+    return platform::Widen(serverAddress).size() <= ras::kMaxPhoneNumber
+        && platform::Widen(userName).size() <= ras::kMaxUserName
+        && platform::Widen(password).size() <= ras::kMaxPassword;
 }
 
-bool BuildVpnEntry(const std::string& entryName, const std::string& phonebookPath, const std::string& userName,
+bool BuildVpnEntry(const std::string& entryName, const std::wstring& phonebookPath, const std::string& userName,
     const std::string& password, const std::string& serverAddress, unsigned vpnStrategy)
 {
     // Nothing is cut to fit: a shortened address or password would dial something else.
     if (!EntryFieldsFit(userName, password, serverAddress)) {
         return false;
     }
-    ras::RASENTRYA entry = PptpEntry(serverAddress, vpnStrategy);
-    if (RasSetEntryPropertiesA(phonebookPath.c_str(), entryName.c_str(), &entry, ras::kRasEntrySize, nullptr, 0) != 0) {
+    ras::RASENTRYW entry = PptpEntry(serverAddress, vpnStrategy);
+    if (RasSetEntryPropertiesW(
+            phonebookPath.c_str(), platform::Widen(entryName).c_str(), &entry, entry.dwSize, nullptr, 0)
+        != 0) {
         return false;
     }
     if (userName.empty() || password.empty()) {
@@ -111,18 +118,25 @@ std::string ReadRegistryText(int rootKey, const std::string& subKey, const std::
 {
     const HKEY root = RootKey(rootKey);
     HKEY opened = nullptr;
-    if (!root || ::RegOpenKeyA(root, subKey.c_str(), &opened) != ERROR_SUCCESS) {
+    if (!root || ::RegOpenKeyW(root, platform::Widen(subKey).c_str(), &opened) != ERROR_SUCCESS) {
         return {};
     }
     platform::UniqueRegKey key(opened);
-    std::vector<char> buffer(kRegistryValueLimit);
+    // Read wide: the ANSI call would give a text in the system's code page, not GBK. Other types
+    // come as their bytes either way.
+    std::vector<unsigned char> buffer(kRegistryValueLimit);
     DWORD size = kRegistryValueLimit;
-    if (::RegQueryValueExA(
-            key.Get(), valueName.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &size)
+    DWORD type = REG_NONE;
+    if (::RegQueryValueExW(key.Get(), platform::Widen(valueName).c_str(), nullptr, &type, buffer.data(), &size)
         != ERROR_SUCCESS) {
         return {};
     }
-    const std::string bytes(buffer.data(), size < buffer.size() ? size : buffer.size());
+    size = std::min<DWORD>(size, kRegistryValueLimit);
+    if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
+        const std::wstring_view text(reinterpret_cast<const wchar_t*>(buffer.data()), size / sizeof(wchar_t));
+        return platform::Narrow(text.substr(0, text.find(L'\0')));
+    }
+    const std::string bytes(reinterpret_cast<const char*>(buffer.data()), size);
     return bytes.substr(0, bytes.find('\0'));
 }
 

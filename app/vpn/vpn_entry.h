@@ -7,7 +7,7 @@
 bool EntryFieldsFit(const std::string& userName, const std::string& password, const std::string& serverAddress);
 
 // Writes the entry and, when both are given, its credentials; false when a field does not fit or RAS refuses.
-bool BuildVpnEntry(const std::string& entryName, const std::string& phonebookPath, const std::string& userName,
+bool BuildVpnEntry(const std::string& entryName, const std::wstring& phonebookPath, const std::string& userName,
     const std::string& password, const std::string& serverAddress, unsigned vpnStrategy);
 
 // Registry "ProductName" + " " + "CSDVersion".

@@ -35,9 +35,9 @@ ras::HRASCONN TakeHandleLocked(VpnSession& session)
 
 bool Released(ras::HRASCONN handle)
 {
-    ras::RASCONNSTATUSA status{};
-    status.dwSize = ras::kRasConnStatusSize;
-    return RasGetConnectStatusA(handle, &status) == ERROR_INVALID_HANDLE;
+    ras::RASCONNSTATUSW status{};
+    status.dwSize = ras::kRasConnStatusSizeOf<WCHAR>;
+    return RasGetConnectStatusW(handle, &status) == ERROR_INVALID_HANDLE;
 }
 
 } // namespace
@@ -141,7 +141,7 @@ void HangUpHandle(ras::HRASCONN handle)
         std::lock_guard<std::mutex> hold(releaseLock);
         hungUpHandles.push_back(handle);
     }
-    RasHangUpA(handle);
+    RasHangUpW(handle);
 }
 
 bool WaitForReleasedPorts(HANDLE stop)

@@ -45,7 +45,7 @@ bool IsEnded(const VpnSession& session);
 // same handle again changes nothing.
 bool PublishHandle(VpnSession& session, ras::HRASCONN handle);
 
-// The same for the dial notifier, whose news may come before RasDialA has returned the handle: a
+// The same for the dial notifier, whose news may come before RasDialW has returned the handle: a
 // session not yet ended gets it; it never hangs up (that is PublishHandle's, on the dialling thread).
 void PublishHandleEarly(VpnSession& session, ras::HRASCONN handle);
 
@@ -57,9 +57,9 @@ std::optional<DialOutcome> DialOutcomeOf(const VpnSession& session);
 // whichever caller comes first). Any thread.
 void EndSession(VpnSession& session);
 
-// RasHangUpA, remembering the handle until RAS has released it (see WaitForReleasedPorts).
+// RasHangUpW, remembering the handle until RAS has released it (see WaitForReleasedPorts).
 void HangUpHandle(ras::HRASCONN handle);
 
-// Waits until RAS has released every handle hung up here (RasGetConnectStatusA answers
+// Waits until RAS has released every handle hung up here (RasGetConnectStatusW answers
 // ERROR_INVALID_HANDLE), at most 3 s; false when `stop` was set first.
 bool WaitForReleasedPorts(HANDLE stop);

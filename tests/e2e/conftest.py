@@ -160,8 +160,14 @@ def desktop():
 
 
 @pytest.fixture
-def sorvik(tmp_path, desktop):
-    app = Sorvik(tmp_path / "Sorvik")
+def program_folder():
+    """Where the sorvik fixture installs the program, under the test's temporary directory."""
+    return "Sorvik"
+
+
+@pytest.fixture
+def sorvik(tmp_path, desktop, program_folder):
+    app = Sorvik(tmp_path / program_folder)
     yield app
     for _ in range(2):
         if not desktop.windows_titled(MAIN_TITLE, visible_only=False):

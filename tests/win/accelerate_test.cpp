@@ -134,7 +134,7 @@ class ResultPicture : public MainWindowFixture, public ::testing::WithParamInter
 protected:
     std::string ServiceConfig() const override { return kLines; }
 
-    std::string ProgramDirectoryForTheme() const override
+    std::wstring ProgramDirectoryForTheme() const override
     {
         namespace fs = std::filesystem;
         const fs::path root = fs::temp_directory_path() / ("sorvik-result-" + std::to_string(GetParam().first));
@@ -145,7 +145,7 @@ protected:
         CLSID png{};
         FindImageEncoder(Gdiplus::ImageFormatPNG, &png);
         bitmap.Save(platform::Widen((root / "theme" / "default" / "success.png").string()).c_str(), &png, nullptr);
-        return root.string();
+        return root.wstring();
     }
 };
 

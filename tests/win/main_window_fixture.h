@@ -22,7 +22,7 @@ protected:
     // The service's config for this test (lines, notice, faults); the default is the demo's.
     virtual std::string ServiceConfig() const { return {}; }
     // Where the program's theme is read from; the default is beside the test program.
-    virtual std::string ProgramDirectoryForTheme() const { return platform::ProgramDirectory(); }
+    virtual std::wstring ProgramDirectoryForTheme() const { return platform::ProgramDirectory(); }
 
     void SetUp() override
     {

@@ -309,7 +309,7 @@ class MainWindowClosePicture : public MainWindowFixture, public ::testing::WithP
 protected:
     std::string ServiceConfig() const override { return AnsweringLines(); }
 
-    std::string ProgramDirectoryForTheme() const override
+    std::wstring ProgramDirectoryForTheme() const override
     {
         namespace fs = std::filesystem;
         const fs::path source = fs::path(platform::ProgramDirectory()) / "theme";
@@ -318,7 +318,7 @@ protected:
         fs::create_directories(root);
         fs::copy(source, root / "theme", fs::copy_options::recursive);
         WriteBitmapPng((root / "theme" / "default" / "close.png").string(), GetParam(), 10);
-        return root.string();
+        return root.wstring();
     }
 
     static void WriteBitmapPng(const std::string& path, int width, int height)

@@ -15,9 +15,9 @@
 
 namespace {
 
-std::string UpdateDatPath() { return platform::ProgramDirectory() + "/update.dat"; }
+std::wstring UpdateDatPath() { return platform::ProgramDirectory() + L"/update.dat"; }
 
-bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 int BetaRequests()
 {
@@ -50,7 +50,7 @@ class NoticeCheck : public NoticeAppFixture {
 protected:
     void SetUp() override
     {
-        ::DeleteFileA(UpdateDatPath().c_str());
+        ::DeleteFileW(UpdateDatPath().c_str());
         NoticeAppFixture::SetUp();
         ASSERT_TRUE(service_control::ResetRecords());
     }
@@ -58,7 +58,7 @@ protected:
     {
         NoticeAppFixture::TearDown();
         EXPECT_TRUE(service_control::RestoreDemoConfig());
-        ::DeleteFileA(UpdateDatPath().c_str());
+        ::DeleteFileW(UpdateDatPath().c_str());
     }
 
     // The notice file carries exactly these keys (JSON members of "notice").
@@ -233,12 +233,12 @@ TEST_F(NoticeCheck, UpdateDatHoldsTheBodyByteForByte)
 // nothing (which demands an update) or an older copy: the fresh values still count.
 TEST_F(NoticeCheck, UnwritableUpdateDatStillUsesTheFreshValues)
 {
-    ASSERT_TRUE(::CreateDirectoryA(UpdateDatPath().c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(UpdateDatPath().c_str(), nullptr));
     ASSERT_FALSE(platform::WriteWholeFile(UpdateDatPath(), {'x'}));
     const int temporaryBefore = TemporaryNoticeFiles();
     ServeNotice("\"message\": \"fresh\", \"time\": 7, \"version\": \"1.5\"");
     RunCheck();
-    ::RemoveDirectoryA(UpdateDatPath().c_str());
+    ::RemoveDirectoryW(UpdateDatPath().c_str());
     EXPECT_EQ(NotifyCount(msg::MsgUpdateRequired), 0);
     EXPECT_EQ(NoticeSnapshot().noticeMessage, "fresh");
     EXPECT_EQ(NoticeSnapshot().noticeInterval, 7000);

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstring>
+#include <cwchar>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -20,7 +21,9 @@
 
 #include "platform/critical_section.h"
 #include "platform/handles.h"
+#include "platform/ini_text.h"
 #include "platform/ras_api.h"
+#include "platform/text.h"
 #include "platform/thread.h"
 #include "tests/win/notify_modes.h"
 #include "tests/win/ras_ledger.h"
@@ -76,12 +79,7 @@ public:
     }
 
     const char* Path() const { return path_.c_str(); }
-    std::string Read(const char* section, const char* key) const
-    {
-        char value[1024];
-        ::GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, path_.c_str());
-        return value;
-    }
+    std::string Read(const char* section, const char* key) const { return PhonebookValue(path_, section, key); }
 
 private:
     TempDir dir_;
@@ -520,7 +518,7 @@ TEST(RasStandInPhonebook, SecondWriteForAnotherLineReplacesTheWholeEntry)
 
     EXPECT_EQ(pbk.Read(kEntry, "PhoneNumber"), "10.0.0.2");
     EXPECT_EQ(pbk.Read(kEntry, "Script"), "");
-    EXPECT_EQ(CountOf(FileText(pbk.Path()), std::string("[") + kEntry + "]"), 1u);
+    EXPECT_EQ(CountOf(FileText(pbk.Path()), "[" + Utf8Of(kEntry) + "]"), 1u);
     // The other entry is left as it was.
     EXPECT_EQ(pbk.Read(kOtherEntry, "PhoneNumber"), "192.0.2.9");
 
@@ -557,10 +555,10 @@ TEST(RasStandInPhonebook, CredentialsAreStoredAsGivenAndNeverInClearText)
     const std::string sideText = FileText(std::string(pbk.Path()) + ".cred");
     ASSERT_FALSE(phonebookText.empty());
     ASSERT_FALSE(sideText.empty());
-    EXPECT_EQ(phonebookText.find(password), std::string::npos);
-    EXPECT_EQ(phonebookText.find(user), std::string::npos);
-    EXPECT_EQ(sideText.find(password), std::string::npos);
-    EXPECT_EQ(sideText.find(user), std::string::npos);
+    EXPECT_EQ(phonebookText.find(Utf8Of(password)), std::string::npos);
+    EXPECT_EQ(phonebookText.find(Utf8Of(user)), std::string::npos);
+    EXPECT_EQ(sideText.find(Utf8Of(password)), std::string::npos);
+    EXPECT_EQ(sideText.find(Utf8Of(user)), std::string::npos);
 
     // Only the texts the mask names change; clearing empties them.
     ras::RASCREDENTIALSA only{};
@@ -601,6 +599,61 @@ TEST(RasStandInPhonebook, WrongSizesAreRefusedAndWriteNothing)
     EXPECT_EQ(RasSetCredentialsA(pbk.Path(), kEntry, &c, FALSE), ras::kErrorInvalidSize);
     EXPECT_EQ(ledger::Take().size(), 3u) << "one line per wrong size";
     EXPECT_TRUE(FileText(std::string(pbk.Path()) + ".cred").empty());
+}
+
+// The wide functions: texts no code page holds pass whole, and the stand-in keeps them in UTF-8.
+TEST(RasStandInWide, EntryCredentialsAndErrorTextsPassWhole)
+{
+    TempPhonebook pbk;
+    const std::wstring path = platform::Widen(pbk.Path());
+    const std::wstring name = L"Sorvik加速器한";
+    ras::RASENTRYW e{};
+    e.dwSize = ras::kRasEntrySizeOf<WCHAR>;
+    std::wcscpy(e.szLocalPhoneNumber, L"10.0.0.7");
+    std::wcscpy(e.szDeviceName, L"WAN 微型端口 (PPTP)");
+    ASSERT_EQ(RasSetEntryPropertiesW(path.c_str(), name.c_str(), &e, sizeof e, nullptr, 0), 0u);
+    const std::wstring text = platform::WidenUtf8(FileText(path));
+    EXPECT_EQ(platform::FindIniValue(text, name, L"DeviceName"), L"WAN 微型端口 (PPTP)");
+    EXPECT_EQ(platform::FindIniValue(text, name, L"PhoneNumber"), L"10.0.0.7");
+
+    ras::RASCREDENTIALSW c{};
+    c.dwSize = ras::kRasCredentialsSizeOf<WCHAR>;
+    c.dwMask = ras::RASCM_UserName | ras::RASCM_Password;
+    std::wcscpy(c.szUserName, L"用户한");
+    std::wcscpy(c.szPassword, L"口令한");
+    ASSERT_EQ(RasSetCredentialsW(path.c_str(), name.c_str(), &c, FALSE), 0u);
+    using GetWide = DWORD(WINAPI*)(LPCWSTR, LPCWSTR, ras::RASCREDENTIALSW*);
+    const auto get = reinterpret_cast<GetWide>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"rasapi32.dll"), "RasGetCredentialsW")));
+    ASSERT_NE(get, nullptr);
+    ras::RASCREDENTIALSW back{};
+    back.dwSize = ras::kRasCredentialsSizeOf<WCHAR>;
+    back.dwMask = ras::RASCM_UserName | ras::RASCM_Password;
+    ASSERT_EQ(get(path.c_str(), name.c_str(), &back), 0u);
+    EXPECT_EQ(std::wstring(back.szUserName), L"用户한");
+    EXPECT_EQ(std::wstring(back.szPassword), L"口令한");
+
+    wchar_t message[128] = {};
+    ASSERT_EQ(RasGetErrorStringW(691, message, 128), 0u);
+    EXPECT_EQ(std::wstring(message), L"由于域上的用户名和/或密码无效而拒绝访问。");
+}
+
+TEST(RasStandInWide, TheAnsiSizesAreRefused)
+{
+    TempPhonebook pbk;
+    const std::wstring path = platform::Widen(pbk.Path());
+    ras::RASENTRYW e{};
+    e.dwSize = ras::kRasEntrySize;
+    EXPECT_EQ(RasSetEntryPropertiesW(path.c_str(), L"名", &e, sizeof e, nullptr, 0), ras::kErrorInvalidSize);
+    ras::RASCONNW records[2] = {};
+    records[0].dwSize = ras::kRasConnSize;
+    DWORD size = sizeof records;
+    DWORD count = 0;
+    EXPECT_EQ(RasEnumConnectionsW(records, &size, &count), ras::kErrorInvalidSize);
+    const std::vector<std::string> lines = ledger::Take();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find("RasSetEntryPropertiesW: wrong dwSize"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[1].find("RasEnumConnectionsW: wrong dwSize"), std::string::npos) << lines[1];
 }
 
 TEST(RasStandInPhonebook, BadNamesArgumentsAndMissingEntriesAreRefused)
@@ -649,7 +702,7 @@ TEST_P(RasStandInDial, GoodDialReportsEveryStateInOrderOnOneThread)
         EXPECT_EQ(n.error, 0u);
         EXPECT_EQ(n.thread, notifying);
     }
-    // The credentials travel in the system code page.
+    // The credentials travel in GBK, as the line servers take them.
     ASSERT_EQ(server.Logins().size(), 1u);
     EXPECT_EQ(server.Logins()[0], "LOGIN\thd01\t口令01");
     EXPECT_EQ(server.Logins()[0].find("\xbf\xda\xc1\xee"), 11u); // 口令 in GBK

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/text.h"
 #include "platform/handles.h"
 
 namespace service_control {
@@ -362,7 +363,7 @@ bool RestoreDemoConfig()
     }
     // A Unix path: Wine shows the Unix root as drive Z:.
     const std::string path = std::string(*repo == '/' ? "Z:" : "") + repo + "/tools/demo_service/demo.json";
-    const std::vector<unsigned char> json = platform::ReadWholeFile(path);
+    const std::vector<unsigned char> json = platform::ReadWholeFile(platform::Widen(path));
     if (json.empty()) {
         return false;
     }

@@ -72,7 +72,7 @@ TEST(SkinPaint, BackgroundPictureStripAndBorder)
     EXPECT_TRUE(Near(canvas.Pixel(200, 298), bg));
 }
 
-TEST(SkinPaint, AFaceThatIsNotInstalledDrawsWithTheDefaultGuiFamily)
+TEST(SkinPaint, AFaceThatIsNotInstalledDrawsWithTheFallbackFamily)
 {
     WTFontRecord record;
     record.face = "没有这种字体";
@@ -83,7 +83,7 @@ TEST(SkinPaint, AFaceThatIsNotInstalledDrawsWithTheDefaultGuiFamily)
     ASSERT_EQ(font->GetFamily(&family), Gdiplus::Ok);
     wchar_t name[LF_FACESIZE] = {};
     family.GetFamilyName(name);
-    const Gdiplus::FontFamily gui(DefaultGuiFamily().c_str());
+    const Gdiplus::FontFamily gui(FallbackFamily().c_str());
     ASSERT_EQ(gui.GetLastStatus(), Gdiplus::Ok);
     wchar_t guiName[LF_FACESIZE] = {};
     gui.GetFamilyName(guiName);

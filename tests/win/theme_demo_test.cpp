@@ -63,9 +63,9 @@ TEST(ThemeDemo, DefaultThemeInAllButtonStates)
         GTEST_SKIP() << "SORVIK_REPO is not set";
     }
     WTTheme theme;
-    theme.Load(WindowsPath(RepoDirectory()));
+    theme.Load(platform::Widen(WindowsPath(RepoDirectory())));
     ASSERT_FALSE(theme.BackgroundPicture().empty()) << theme.Directory();
-    auto picture = [&](const char* name) { return platform::ReadWholeFile(theme.Directory() + name); };
+    auto picture = [&](const char* name) { return platform::ReadWholeFile(theme.Directory() + platform::Widen(name)); };
     auto size = [&](const std::vector<unsigned char>& bytes) {
         WTImage image;
         image.LoadFromBytes(bytes);

@@ -22,58 +22,58 @@ std::vector<unsigned char> Bytes(const std::string& text) { return {text.begin()
 // A program directory of its own under the temporary directory, removed with everything in it.
 class ProgramDir {
 public:
-    ProgramDir()
+    explicit ProgramDir(const std::wstring& prefix = L"sorvik_theme_")
     {
-        char temp[MAX_PATH] = {};
-        ::GetTempPathA(MAX_PATH, temp);
+        wchar_t temp[MAX_PATH] = {};
+        ::GetTempPathW(MAX_PATH, temp);
         static int serial = 0;
-        path_ = std::string(temp) + "sorvik_theme_" + std::to_string(::GetCurrentProcessId()) + "_"
-            + std::to_string(++serial);
-        ::CreateDirectoryA(path_.c_str(), nullptr);
+        path_
+            = std::wstring(temp) + prefix + std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(++serial);
+        ::CreateDirectoryW(path_.c_str(), nullptr);
     }
     ~ProgramDir() { RemoveTree(path_); }
     ProgramDir(const ProgramDir&) = delete;
     ProgramDir& operator=(const ProgramDir&) = delete;
 
-    const std::string& Path() const { return path_; }
+    const std::wstring& Path() const { return path_; }
 
     // Writes a file at a path relative to the program directory, making its directories.
     void Write(const std::string& relative, const std::vector<unsigned char>& bytes) const
     {
-        std::string full = path_;
+        std::wstring full = path_;
         std::size_t start = 0;
         for (std::size_t slash; (slash = relative.find('/', start)) != std::string::npos; start = slash + 1) {
-            full += "\\" + relative.substr(start, slash - start);
-            ::CreateDirectoryA(full.c_str(), nullptr);
+            full += L"\\" + platform::Widen(relative.substr(start, slash - start));
+            ::CreateDirectoryW(full.c_str(), nullptr);
         }
-        ASSERT_TRUE(platform::WriteWholeFile(full + "\\" + relative.substr(start), bytes));
+        ASSERT_TRUE(platform::WriteWholeFile(full + L"\\" + platform::Widen(relative.substr(start)), bytes));
     }
     void Write(const std::string& relative, const std::string& text) const { Write(relative, Bytes(text)); }
 
 private:
-    static void RemoveTree(const std::string& directory)
+    static void RemoveTree(const std::wstring& directory)
     {
-        WIN32_FIND_DATAA found;
-        HANDLE search = ::FindFirstFileA((directory + "\\*").c_str(), &found);
+        WIN32_FIND_DATAW found;
+        HANDLE search = ::FindFirstFileW((directory + L"\\*").c_str(), &found);
         if (search != INVALID_HANDLE_VALUE) {
             do {
-                const std::string name = found.cFileName;
-                if (name == "." || name == "..") {
+                const std::wstring name = found.cFileName;
+                if (name == L"." || name == L"..") {
                     continue;
                 }
-                const std::string full = directory + "\\" + name;
+                const std::wstring full = directory + L"\\" + name;
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                     RemoveTree(full);
                 } else {
-                    ::DeleteFileA(full.c_str());
+                    ::DeleteFileW(full.c_str());
                 }
-            } while (::FindNextFileA(search, &found));
+            } while (::FindNextFileW(search, &found));
             ::FindClose(search);
         }
-        ::RemoveDirectoryA(directory.c_str());
+        ::RemoveDirectoryW(directory.c_str());
     }
 
-    std::string path_;
+    std::wstring path_;
 };
 
 std::string Config(const std::string& body) { return "[theme]\r\n" + body; }
@@ -97,7 +97,7 @@ TEST(ThemeLoad, ReadsDirectoryNameColoursAndPicture)
                "btnChecked=120,37,99,235\r\n"));
     WTTheme theme;
     theme.Load(program.Path());
-    EXPECT_EQ(theme.Directory(), program.Path() + "/theme/blue/");
+    EXPECT_EQ(theme.Directory(), program.Path() + L"/theme/blue/");
     EXPECT_EQ(theme.DisplayName(), "蓝色主题"); // GBK bytes, as the file holds them
     EXPECT_EQ(theme.BackgroundPicture(), picture);
     EXPECT_EQ(theme.TitleColor(), 0xFF0A1222u);
@@ -107,7 +107,20 @@ TEST(ThemeLoad, ReadsDirectoryNameColoursAndPicture)
     EXPECT_EQ(theme.ButtonDownColor(), 0x78040A18u);
     EXPECT_EQ(theme.ButtonCheckedColor(), 0x782563EBu);
     // The directory leads to the theme's other pictures.
-    EXPECT_EQ(platform::ReadWholeFile(theme.Directory() + "bg.png"), picture);
+    EXPECT_EQ(platform::ReadWholeFile(theme.Directory() + L"bg.png"), picture);
+}
+
+// As for a Chinese user name on an English Windows, with characters GBK lacks as well.
+TEST(ThemeLoad, AProgramFolderOfAnyCharactersFindsItsTheme)
+{
+    ProgramDir program(L"张伟_한글_");
+    program.Write("theme/theme.ini", "[theme]\r\nname=t\r\n");
+    program.Write("theme/t/config.ini", Config("bgImage=bg.png\r\nbgColor=255,30,60,90\r\n"));
+    program.Write("theme/t/bg.png", Bytes("picture bytes"));
+    WTTheme theme;
+    theme.Load(program.Path());
+    EXPECT_EQ(theme.BackgroundPicture(), Bytes("picture bytes"));
+    EXPECT_EQ(theme.BackgroundColor(), 0xFF1E3C5Au);
 }
 
 TEST(ThemeLoad, ColourEdgeCases)
@@ -176,7 +189,7 @@ TEST(ThemeLoad, MissingThemeIniGivesADoubledSlashAndNothingElse)
     WTTheme none;
     ProgramDir empty;
     none.Load(empty.Path());
-    EXPECT_EQ(none.Directory(), empty.Path() + "/theme//");
+    EXPECT_EQ(none.Directory(), empty.Path() + L"/theme//");
     EXPECT_TRUE(none.DisplayName().empty());
     EXPECT_TRUE(none.BackgroundPicture().empty());
     EXPECT_EQ(none.BackgroundColor(), 0u);
@@ -272,14 +285,14 @@ TEST(ThemePicture, ImageLoadsFromFileAndReportsStatus)
     const auto bytes = SolidPicture(7, 4, 0xFF0000FF);
     program.Write("p.png", bytes);
     WTImage image;
-    EXPECT_TRUE(image.LoadFromFile(platform::Widen(program.Path() + "\\p.png")));
+    EXPECT_TRUE(image.LoadFromFile(program.Path() + L"\\p.png"));
     EXPECT_EQ(WTLastStatus(), 0);
     EXPECT_EQ(image.Width(), 7);
     EXPECT_EQ(image.Height(), 4);
     image.Dispose();
     EXPECT_FALSE(image.IsLoaded());
     EXPECT_EQ(image.Width(), 0);
-    EXPECT_FALSE(image.LoadFromFile(platform::Widen(program.Path() + "\\missing.png")));
+    EXPECT_FALSE(image.LoadFromFile(program.Path() + L"\\missing.png"));
     EXPECT_NE(WTLastStatus(), 0);
     EXPECT_FALSE(image.IsLoaded());
 }

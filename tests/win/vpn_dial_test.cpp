@@ -136,7 +136,7 @@ TEST_P(VpnDial, IntermediateStatesOnlyLog)
 TEST_P(VpnDial, ALogDeletedMeanwhileLosesItsLinesQuietly)
 {
     ResetLog();
-    ASSERT_TRUE(::DeleteFileA(LogPath().c_str()));
+    ASSERT_TRUE(::DeleteFileW(LogPath().c_str()));
     ASSERT_TRUE(Notify(ras::RASCS_OpenPort, 0));
     EXPECT_FALSE(vpntest::FileExists(LogPath()));
 }
@@ -159,7 +159,7 @@ TEST_P(VpnDial, TheErrorTextIsTheSystemsWholeText)
 
 TEST_P(VpnDial, DialVpnRefusesTextsTooLongForTheirFields)
 {
-    const std::string phonebook = PhonebookPath();
+    const std::wstring phonebook = PhonebookPath();
     ASSERT_TRUE(BuildVpnEntry(kEntryName, phonebook, "hd01", "hd01pass", "127.0.0.11", 0));
     struct Case {
         const char* what;
@@ -222,10 +222,10 @@ TEST_P(VpnDial, ADialTheServiceRefusesAtOnceIsReportedAndLeavesNoHandle)
     app().CurrentConnection = FakeHandle(0x44);
     ras::HRASCONN handle = FakeHandle(1);
     DialStart started;
-    ASSERT_TRUE(RunOnWorker([&] { started = StartDial({kEntryName, "", "", "", "u", "p", ""}); }));
+    ASSERT_TRUE(RunOnWorker([&] { started = StartDial({kEntryName, L"", "", "", "u", "p", ""}); }));
     EXPECT_EQ(started.handle, nullptr);
     EXPECT_EQ(started.error, ras::kErrorCannotOpenPhonebook);
-    ASSERT_TRUE(RunOnWorker([&] { handle = DialVpn(kEntryName, "", "", "", "u", "p", ""); }));
+    ASSERT_TRUE(RunOnWorker([&] { handle = DialVpn(kEntryName, L"", "", "", "u", "p", ""); }));
     EXPECT_EQ(handle, nullptr);
 }
 
@@ -247,9 +247,7 @@ TEST_P(VpnDial, AGoodLineConnectsAndTheLogHoldsTheSystemAndEveryState)
     const std::string firstLine = log.substr(0, log.find("\r\n"));
     EXPECT_TRUE(firstLine.ends_with(" 32") || firstLine.ends_with(" 64")) << firstLine;
 
-    char phone[64];
-    ::GetPrivateProfileStringA(kEntryName, "PhoneNumber", "", phone, sizeof phone, PhonebookPath().c_str());
-    EXPECT_STREQ(phone, "127.0.0.11");
+    EXPECT_EQ(PhonebookValue(PhonebookPath(), kEntryName, "PhoneNumber"), "127.0.0.11");
     ASSERT_EQ(vpntest::LiveConnections().size(), 1u);
     EXPECT_EQ(vpntest::LiveConnections()[0].hrasconn, app().CurrentConnection.load());
 }
@@ -327,9 +325,7 @@ TEST_P(VpnDial, ALineTooLongForTheEntryIsShownAsAFailureAndTheOldEntryIsNotDiall
         EXPECT_EQ(seen_[0].message, msg::MsgVpnDialFailed);
         EXPECT_EQ(seen_[0].status, "线路信息过长，无法连接");
         EXPECT_TRUE(vpntest::LiveConnections().empty());
-        char phone[64];
-        ::GetPrivateProfileStringA(kEntryName, "PhoneNumber", "", phone, sizeof phone, PhonebookPath().c_str());
-        EXPECT_STREQ(phone, "127.0.0.11");
+        EXPECT_EQ(PhonebookValue(PhonebookPath(), kEntryName, "PhoneNumber"), "127.0.0.11");
     }
 }
 
@@ -337,18 +333,16 @@ TEST_P(VpnDial, AnEntryThatCannotBeWrittenIsAFailureAndTheOldEntryIsNotDialled)
 {
     ASSERT_TRUE(BuildVpnEntry(kEntryName, PhonebookPath(), "hd01", "hd01pass", "127.0.0.11", 0));
     ASSERT_TRUE(service_control::ResetRecords());
-    ASSERT_TRUE(::SetFileAttributesA(PhonebookPath().c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(::SetFileAttributesW(PhonebookPath().c_str(), FILE_ATTRIBUTE_READONLY));
     SetLines({vpntest::SecondAcceptingLine()});
     const bool finished = Connect(1);
-    ::SetFileAttributesA(PhonebookPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::SetFileAttributesW(PhonebookPath().c_str(), FILE_ATTRIBUTE_NORMAL);
     ASSERT_TRUE(finished);
     ASSERT_EQ(seen_.size(), 1u);
     EXPECT_EQ(seen_[0].message, msg::MsgVpnDialFailed);
     EXPECT_EQ(seen_[0].status, "无法写入连接配置，请检查程序目录是否可写");
     EXPECT_TRUE(vpntest::LiveConnections().empty());
-    char phone[64];
-    ::GetPrivateProfileStringA(kEntryName, "PhoneNumber", "", phone, sizeof phone, PhonebookPath().c_str());
-    EXPECT_STREQ(phone, "127.0.0.11");
+    EXPECT_EQ(PhonebookValue(PhonebookPath(), kEntryName, "PhoneNumber"), "127.0.0.11");
     for (const std::string& line : service_control::HttpRequestLines()) {
         EXPECT_EQ(line.find("127.0.0.12"), std::string::npos) << line;
     }
@@ -446,7 +440,7 @@ protected:
         for (int i = 0; i <= own; ++i) {
             const std::string phonebook = dir_.Path("vpn" + std::to_string(i) + ".dat");
             const char* entry = i < own ? kEntryName : kOther;
-            if (!BuildVpnEntry(entry, phonebook, "hd01", "hd01pass", "127.0.0.11", 0)) {
+            if (!BuildVpnEntry(entry, platform::Widen(phonebook), "hd01", "hd01pass", "127.0.0.11", 0)) {
                 return false;
             }
             const ras::HRASCONN handle = DialDirectly(phonebook, entry);

@@ -22,9 +22,7 @@ const char kOtherEntry[] = "其他连接";
 
 std::string EntryValue(const std::string& phonebook, const std::string& key)
 {
-    char value[1024];
-    ::GetPrivateProfileStringA(kEntryName, key.c_str(), "<missing>", value, sizeof value, phonebook.c_str());
-    return value;
+    return PhonebookValue(phonebook, kEntryName, key);
 }
 
 size_t CountOf(const std::string& text, const std::string& part)
@@ -67,7 +65,7 @@ Stored StoredCredentials(const std::string& phonebook, const char* entry = kEntr
 bool Build(const std::string& phonebook, const std::string& user, const std::string& password,
     const std::string& address, const char* entry = kEntryName)
 {
-    return BuildVpnEntry(entry, phonebook, user, password, address, ras::VS_Default);
+    return BuildVpnEntry(entry, platform::Widen(phonebook), user, password, address, ras::VS_Default);
 }
 
 TEST(VpnEntry, EveryFieldOfTheEntryIsStoredAsDescribed)
@@ -137,7 +135,7 @@ TEST(VpnEntry, TheStrategyIsPassedThrough)
 {
     TempDir dir;
     const std::string phonebook = dir.Path("vpn.dat");
-    ASSERT_TRUE(BuildVpnEntry(kEntryName, phonebook, "u", "p", "10.0.0.1", 3));
+    ASSERT_TRUE(BuildVpnEntry(kEntryName, platform::Widen(phonebook), "u", "p", "10.0.0.1", 3));
     EXPECT_EQ(EntryValue(phonebook, "VpnStrategy"), "3");
 }
 
@@ -152,7 +150,7 @@ TEST(VpnEntry, AnEntryWrittenAgainHoldsTheSecondLineOnly)
     const Stored stored = StoredCredentials(phonebook);
     EXPECT_EQ(stored.userName, "second");
     EXPECT_EQ(stored.password, "secondpass");
-    EXPECT_EQ(CountOf(FileText(phonebook), std::string("[") + kEntryName + "]"), 1u);
+    EXPECT_EQ(CountOf(FileText(phonebook), "[" + Utf8Of(kEntryName) + "]"), 1u);
 }
 
 TEST(VpnEntry, OtherEntriesOfThePhonebookAreKept)
@@ -162,9 +160,7 @@ TEST(VpnEntry, OtherEntriesOfThePhonebookAreKept)
     ASSERT_TRUE(Build(phonebook, "other", "otherpass", "10.9.9.9", kOtherEntry));
     ASSERT_TRUE(Build(phonebook, "mine", "minepass", "10.0.0.1"));
     EXPECT_EQ(EntryValue(phonebook, "PhoneNumber"), "10.0.0.1");
-    char other[64];
-    ::GetPrivateProfileStringA(kOtherEntry, "PhoneNumber", "", other, sizeof other, phonebook.c_str());
-    EXPECT_STREQ(other, "10.9.9.9");
+    EXPECT_EQ(PhonebookValue(phonebook, kOtherEntry, "PhoneNumber"), "10.9.9.9");
 }
 
 TEST(VpnEntry, AnEmptyUserNameOrPasswordStoresNoCredentials)
@@ -233,11 +229,11 @@ TEST(VpnEntry, ARefusalOfTheServiceIsReported)
 
 TEST(VpnEntry, ThePhonebookIsBesideTheProgram)
 {
-    char module[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, module, MAX_PATH);
-    std::string dir = module;
-    dir.resize(dir.find_last_of('\\'));
-    EXPECT_EQ(PhonebookPath(), dir + "/vpn.dat");
+    wchar_t module[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, module, MAX_PATH);
+    std::wstring dir = module;
+    dir.resize(dir.find_last_of(L'\\'));
+    EXPECT_EQ(PhonebookPath(), dir + L"/vpn.dat");
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -49,10 +49,12 @@ inline bool SystemIs64Bit()
     return sizeof(void*) == 8 || (::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64);
 }
 
-inline bool FileExists(const std::string& path)
+inline bool FileExists(const std::wstring& path)
 {
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
+
+inline bool FileExists(const std::string& path) { return FileExists(platform::Widen(path)); }
 
 // The system's text for a RAS error, asked for with a roomy buffer.
 inline std::string SystemErrorText(DWORD error)
@@ -141,8 +143,8 @@ protected:
         ReleaseApp();
         ::OleUninitialize();
         // The program's own files beside the test program: leave none behind for the next run.
-        for (const std::string& path : {LogPath(), PhonebookPath(), PhonebookPath() + ".cred"}) {
-            ::DeleteFileA(path.c_str());
+        for (const std::wstring& path : {LogPath(), PhonebookPath(), PhonebookPath() + L".cred"}) {
+            ::DeleteFileW(path.c_str());
         }
     }
 

@@ -96,11 +96,11 @@ int LiveConnections()
 }
 
 // Where run_with_service.sh has the stand-in keep it.
-std::string LedgerPath()
+std::wstring LedgerPath()
 {
-    char dir[MAX_PATH] = {};
-    const DWORD n = ::GetEnvironmentVariableA("SORVIK_RAS_LEDGER_DIR", dir, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? std::string(dir, n) + "\\ras-misuse.log" : std::string();
+    wchar_t dir[MAX_PATH] = {};
+    const DWORD n = ::GetEnvironmentVariableW(L"SORVIK_RAS_LEDGER_DIR", dir, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::wstring(dir, n) + L"\\ras-misuse.log" : std::wstring();
 }
 
 int LedgerLines()

@@ -1,4 +1,4 @@
-// RasGetConnectStatusA and RasConnectionNotificationA: what a program learns of a connection after
+// RasGetConnectStatusA/W and RasConnectionNotificationA/W: what a program learns of a connection after
 // its dial, when the notifier has fallen silent.
 #include "platform/win.h"
 
@@ -10,13 +10,13 @@
 namespace standin {
 namespace {
 
-DWORD GetConnectStatus(ras::HRASCONN handle, ras::RASCONNSTATUSA* status)
+template <typename Char> DWORD GetConnectStatus(ras::HRASCONN handle, ras::RasConnStatus<Char>* status)
 {
     if (!status) {
         return ERROR_INVALID_PARAMETER;
     }
-    if (!SizeAccepted("RasGetConnectStatusA", status->dwSize,
-            {ras::kRasConnStatusSize, ras::kRasConnStatusWithPhoneNumberSize})) {
+    if (!SizeAccepted(ApiName<Char>("RasGetConnectStatus"), status->dwSize,
+            {ras::kRasConnStatusSizeOf<Char>, ras::kRasConnStatusWithPhoneNumberSizeOf<Char>})) {
         return ras::kErrorInvalidSize;
     }
     const std::shared_ptr<Connection> c = FindConnection(handle);
@@ -52,7 +52,18 @@ extern "C" DWORD WINAPI RasGetConnectStatusA(ras::HRASCONN connection, ras::RASC
     return standin::NoThrow([&] { return standin::GetConnectStatus(connection, status); });
 }
 
+extern "C" DWORD WINAPI RasGetConnectStatusW(ras::HRASCONN connection, ras::RASCONNSTATUSW* status)
+{
+    return standin::NoThrow([&] { return standin::GetConnectStatus(connection, status); });
+}
+
 extern "C" DWORD WINAPI RasConnectionNotificationA(ras::HRASCONN connection, HANDLE event, DWORD flags)
 {
     return standin::NoThrow([&] { return standin::ConnectionNotification(connection, event, flags); });
+}
+
+// No text passes: the same call under its wide name.
+extern "C" DWORD WINAPI RasConnectionNotificationW(ras::HRASCONN connection, HANDLE event, DWORD flags)
+{
+    return RasConnectionNotificationA(connection, event, flags);
 }

@@ -131,7 +131,7 @@ DWORD HangUpConnection(ras::HRASCONN handle)
         }
     }
     if (!c) {
-        RecordMisuse("RasHangUpA of an unknown or already hung-up handle " + HandleText(Key(handle)));
+        RecordMisuse("RasHangUp of an unknown or already hung-up handle " + HandleText(Key(handle)));
         return ERROR_INVALID_HANDLE;
     }
     // The teardown goes on in the worker; waiting here could block a caller whose thread the
@@ -233,12 +233,13 @@ std::vector<std::string> HandlesNeverHungUp()
 namespace standin {
 namespace {
 
-DWORD EnumConnections(ras::RASCONNA* connections, LPDWORD bufferSize, LPDWORD count)
+template <typename Char> DWORD EnumConnections(ras::RasConn<Char>* connections, LPDWORD bufferSize, LPDWORD count)
 {
+    constexpr DWORD kRecordSize = ras::kRasConnSizeOf<Char>;
     if (!bufferSize || !count) {
         return ERROR_INVALID_PARAMETER;
     }
-    if (connections && !SizeAccepted("RasEnumConnectionsA", connections->dwSize, {ras::kRasConnSize})) {
+    if (connections && !SizeAccepted(ApiName<Char>("RasEnumConnections"), connections->dwSize, {kRecordSize})) {
         return ras::kErrorInvalidSize;
     }
     const auto live = LiveConnections();
@@ -247,7 +248,7 @@ DWORD EnumConnections(ras::RASCONNA* connections, LPDWORD bufferSize, LPDWORD co
         *count = 0;
         return 0;
     }
-    const DWORD needed = static_cast<DWORD>(live.size()) * ras::kRasConnSize;
+    const DWORD needed = static_cast<DWORD>(live.size()) * kRecordSize;
     // Nothing is written when the records do not fit, and the count says so: a caller that
     // ignores the result then walks no records it does not have.
     if (!connections || *bufferSize < needed) {
@@ -256,9 +257,9 @@ DWORD EnumConnections(ras::RASCONNA* connections, LPDWORD bufferSize, LPDWORD co
         return ras::kErrorBufferTooSmall;
     }
     for (size_t i = 0; i < live.size(); ++i) {
-        ras::RASCONNA& record = connections[i];
-        record = ras::RASCONNA{};
-        record.dwSize = ras::kRasConnSize;
+        ras::RasConn<Char>& record = connections[i];
+        record = ras::RasConn<Char>{};
+        record.dwSize = kRecordSize;
         record.hrasconn = live[i]->handle;
         CopyField(record.szEntryName, live[i]->entryName);
         CopyField(record.szDeviceType, live[i]->deviceType);
@@ -284,7 +285,15 @@ extern "C" void WINAPI SorvikRasStandInCounts(DWORD* connected, DWORD* hungUpWhi
     *hungUpWhileConnected = standin::hungUpConnectedCount;
 }
 
+extern "C" DWORD WINAPI RasEnumConnectionsW(ras::RASCONNW* connections, LPDWORD bufferSize, LPDWORD count)
+{
+    return standin::NoThrow([&] { return standin::EnumConnections(connections, bufferSize, count); });
+}
+
 extern "C" DWORD WINAPI RasHangUpA(ras::HRASCONN connection)
 {
     return standin::NoThrow([&] { return standin::HangUpConnection(connection); });
 }
+
+// No text passes: the same call under its wide name.
+extern "C" DWORD WINAPI RasHangUpW(ras::HRASCONN connection) { return RasHangUpA(connection); }

@@ -63,7 +63,8 @@ Stored ReadStored(const std::string& phonebook, const std::string& entry)
 }
 
 // The checks both calls share; 0 when the call may go on.
-DWORD CheckCall(LPCSTR phonebook, LPCSTR entryName, const ras::RASCREDENTIALSA* credentials)
+template <typename Char>
+DWORD CheckCall(const Char* phonebook, const Char* entryName, const ras::RasCredentials<Char>* credentials)
 {
     if (!phonebook || !*phonebook) {
         return ras::kErrorCannotOpenPhonebook;
@@ -74,17 +75,21 @@ DWORD CheckCall(LPCSTR phonebook, LPCSTR entryName, const ras::RASCREDENTIALSA* 
     if (const DWORD bad = CheckEntryName(entryName)) {
         return bad;
     }
-    if (!SizeAccepted("RasSetCredentialsA", credentials->dwSize, {ras::kRasCredentialsSize})) {
+    if (!SizeAccepted(ApiName<Char>("RasSetCredentials"), credentials->dwSize, {ras::kRasCredentialsSizeOf<Char>})) {
         return ras::kErrorInvalidSize;
     }
-    return EntryExists(phonebook, entryName) ? 0 : ras::kErrorCannotFindPhonebookEntry;
+    return EntryExists(ArgumentText(phonebook), ArgumentText(entryName)) ? 0 : ras::kErrorCannotFindPhonebookEntry;
 }
 
-DWORD SetCredentials(LPCSTR phonebook, LPCSTR entryName, ras::RASCREDENTIALSA* credentials, BOOL clearCredentials)
+template <typename Char>
+DWORD SetCredentials(const Char* phonebookArgument, const Char* entryArgument, ras::RasCredentials<Char>* credentials,
+    BOOL clearCredentials)
 {
-    if (const DWORD bad = CheckCall(phonebook, entryName, credentials)) {
+    if (const DWORD bad = CheckCall(phonebookArgument, entryArgument, credentials)) {
         return bad;
     }
+    const std::string phonebook = ArgumentText(phonebookArgument);
+    const std::string entryName = ArgumentText(entryArgument);
     // Only the texts the mask names change; clearing empties them.
     Stored s = ReadStored(phonebook, entryName);
     const DWORD mask = credentials->dwMask & kKnownMask;
@@ -104,12 +109,13 @@ DWORD SetCredentials(LPCSTR phonebook, LPCSTR entryName, ras::RASCREDENTIALSA* c
     return written ? 0 : ras::kErrorCannotWritePhonebook;
 }
 
-DWORD GetCredentials(LPCSTR phonebook, LPCSTR entryName, ras::RASCREDENTIALSA* credentials)
+template <typename Char>
+DWORD GetCredentials(const Char* phonebook, const Char* entryName, ras::RasCredentials<Char>* credentials)
 {
     if (const DWORD bad = CheckCall(phonebook, entryName, credentials)) {
         return bad;
     }
-    const Stored s = ReadStored(phonebook, entryName);
+    const Stored s = ReadStored(ArgumentText(phonebook), ArgumentText(entryName));
     const DWORD mask = credentials->dwMask & s.mask;
     CopyField(credentials->szUserName, (mask & ras::RASCM_UserName) ? s.userName : std::string());
     CopyField(credentials->szPassword, (mask & ras::RASCM_Password) ? s.password : std::string());
@@ -129,6 +135,18 @@ extern "C" DWORD WINAPI RasSetCredentialsA(
 }
 
 extern "C" DWORD WINAPI RasGetCredentialsA(LPCSTR phonebook, LPCSTR entryName, ras::RASCREDENTIALSA* credentials)
+{
+    return standin::NoThrow([&] { return standin::GetCredentials(phonebook, entryName, credentials); });
+}
+
+extern "C" DWORD WINAPI RasSetCredentialsW(
+    LPCWSTR phonebook, LPCWSTR entryName, ras::RASCREDENTIALSW* credentials, BOOL clearCredentials)
+{
+    return standin::NoThrow(
+        [&] { return standin::SetCredentials(phonebook, entryName, credentials, clearCredentials); });
+}
+
+extern "C" DWORD WINAPI RasGetCredentialsW(LPCWSTR phonebook, LPCWSTR entryName, ras::RASCREDENTIALSW* credentials)
 {
     return standin::NoThrow([&] { return standin::GetCredentials(phonebook, entryName, credentials); });
 }

@@ -8,3 +8,4 @@
 
 // Not called by the program; lets tests (and any other process) read back what was stored.
 extern "C" DWORD WINAPI RasGetCredentialsA(LPCSTR phonebook, LPCSTR entryName, ras::RASCREDENTIALSA* credentials);
+extern "C" DWORD WINAPI RasGetCredentialsW(LPCWSTR phonebook, LPCWSTR entryName, ras::RASCREDENTIALSW* credentials);

@@ -1,12 +1,12 @@
-// RasDialA: returns at once with a handle; a worker thread then goes through the states a PPTP
+// RasDialA/W: returns at once with a handle; a worker thread then goes through the states a PPTP
 // dial reports, reaching the line server on its control port. The notifier (type 0 or 1) is
 // called for each state until Connected or an error, and never after; the thread that called
-// RasDialA must stay alive until then. A later drop is announced only to
+// RasDial must stay alive until then. A later drop is announced only to
 // RasConnectionNotificationA's events and RasGetConnectStatusA.
 // Microsoft writes that RAS notifies "in the context of the thread that made the RasDial call",
 // and its asynchronous RasDial sample waits for the outcome without being alertable, so the
 // notifier runs on a thread of RAS's own. That is what this library does by default: the dial's
-// worker calls it. SORVIK_RAS_NOTIFY=apc (read at each RasDialA) takes the other reading: each
+// worker calls it. SORVIK_RAS_NOTIFY=apc (read at each RasDial) takes the other reading: each
 // notification is an APC to the calling thread, which must then wait alertably.
 #include "platform/win.h"
 
@@ -22,6 +22,7 @@
 #include "line_session.h"
 #include "phonebook.h"
 #include "platform/ras_api.h"
+#include "platform/text.h"
 #include "platform/thread.h"
 #include "struct_fields.h"
 
@@ -41,7 +42,7 @@ DeliveryMode ModeFromEnvironment()
     return n == 3 && std::wstring_view(value, n) == L"apc" ? DeliveryMode::Apc : DeliveryMode::OwnThread;
 }
 
-// The notifier as RasDialA was given it: its type decides how it is called.
+// The notifier as RasDial was given it: its type decides how it is called.
 struct Notifier {
     DWORD type = ras::kNotifierType0;
     LPVOID function = nullptr;
@@ -143,7 +144,7 @@ bool Notify(DialJob& job, ras::RASCONNSTATE state, DWORD error = 0)
     }
     if (!Deliver(job, state, error) && !c.hungUp) {
         job.callerGone = true;
-        RecordMisuse("the thread that called RasDialA for \"" + c.entryName + "\" ended before its dial finished");
+        RecordMisuse("the thread that called RasDial for \"" + c.entryName + "\" ended before its dial finished");
     }
     return !c.hungUp;
 }
@@ -201,7 +202,9 @@ void RunDial(DialJob& job)
         return;
     }
     std::string answer;
-    SessionResult talked = session.Send("LOGIN\t" + job.userName + "\t" + job.password + "\n", kLoginTimeoutMs);
+    // The line servers take GBK, as the program's lines are.
+    const std::string login = "LOGIN\t" + job.userName + "\t" + job.password + "\n";
+    SessionResult talked = session.Send(platform::Narrow(platform::WidenUtf8(login)), kLoginTimeoutMs);
     if (talked == SessionResult::Ok) {
         talked = session.ReadLine(answer, kLoginTimeoutMs);
     }
@@ -234,23 +237,27 @@ void PinThisModule()
         reinterpret_cast<LPCWSTR>(&PinThisModule), &self);
 }
 
-DWORD Dial(
-    LPCSTR phonebook, ras::RASDIALPARAMSA* params, DWORD notifierType, LPVOID notifier, ras::HRASCONN* connection)
+template <typename Char>
+DWORD Dial(const Char* phonebookArgument, ras::RasDialParams<Char>* params, DWORD notifierType, LPVOID notifier,
+    ras::HRASCONN* connection)
 {
+    const std::string function = ApiName<Char>("RasDial");
     if (!connection || !params) {
         return ERROR_INVALID_PARAMETER;
     }
     *connection = nullptr;
-    if (!SizeAccepted("RasDialA", params->dwSize, {ras::kRasDialParamsSize, ras::kRasDialParamsWithSubEntrySize})) {
+    if (!SizeAccepted(
+            function, params->dwSize, {ras::kRasDialParamsSizeOf<Char>, ras::kRasDialParamsWithSubEntrySizeOf<Char>})) {
         return ras::kErrorInvalidSize;
     }
     // Only the asynchronous dial with a type 0 or type 1 notifier is offered.
     if ((notifierType != ras::kNotifierType0 && notifierType != ras::kNotifierType1) || !notifier) {
         return ERROR_INVALID_PARAMETER;
     }
-    if (!phonebook || !*phonebook) {
+    if (!phonebookArgument || !*phonebookArgument) {
         return ras::kErrorCannotOpenPhonebook;
     }
+    const std::string phonebook = ArgumentText(phonebookArgument);
 
     DialJob job;
     job.notifier = {notifierType, notifier};
@@ -259,7 +266,7 @@ DWORD Dial(
     job.password = FieldText(params->szPassword);
     const std::string entryName = FieldText(params->szEntryName);
     std::optional<DialEntry> entry;
-    if (CheckEntryName(entryName.c_str()) == 0) {
+    if (CheckEntryName(entryName) == 0) {
         entry = ReadDialEntry(phonebook, entryName);
     }
     job.entryFound = entry.has_value();
@@ -269,10 +276,11 @@ DWORD Dial(
     entryKey += '\n' + entryName;
     switch (UseOfEntry(entryKey)) {
     case EntryUse::Live:
-        RecordMisuse("RasDialA of \"" + entryName + "\" while a connection of the entry is live");
+        RecordMisuse(function + " of \"" + entryName + "\" while a connection of the entry is live");
         return ras::kErrorPortAlreadyOpen;
     case EntryUse::NotHungUp:
-        RecordMisuse("RasDialA of \"" + entryName + "\" while a failed or dropped handle of the entry is not hung up");
+        RecordMisuse(
+            function + " of \"" + entryName + "\" while a failed or dropped handle of the entry is not hung up");
         return ras::kErrorPortNotAvailable;
     case EntryUse::Releasing:
         return ras::kErrorPortNotAvailable; // the last hang-up has not released the port yet
@@ -308,6 +316,12 @@ DWORD Dial(
 } // namespace standin
 
 extern "C" DWORD WINAPI RasDialA(ras::RASDIALEXTENSIONS* /*extensions*/, LPCSTR phonebook, ras::RASDIALPARAMSA* params,
+    DWORD notifierType, LPVOID notifier, ras::HRASCONN* connection)
+{
+    return standin::NoThrow([&] { return standin::Dial(phonebook, params, notifierType, notifier, connection); });
+}
+
+extern "C" DWORD WINAPI RasDialW(ras::RASDIALEXTENSIONS* /*extensions*/, LPCWSTR phonebook, ras::RASDIALPARAMSW* params,
     DWORD notifierType, LPVOID notifier, ras::HRASCONN* connection)
 {
     return standin::NoThrow([&] { return standin::Dial(phonebook, params, notifierType, notifier, connection); });

@@ -59,46 +59,47 @@ std::vector<std::string_view> SplitLines(std::string_view text)
 }
 
 // The section a header line names, or nothing for other lines. Cut at the last ']' in
-// UTF-16, since a GBK trail byte may look like ']'.
+// UTF-16, as the profile functions do.
 std::optional<std::string> SectionName(std::string_view line)
 {
     line = Trim(line);
     if (line.empty() || line.front() != '[') {
         return std::nullopt;
     }
-    std::wstring wide = platform::Widen(line.substr(1));
+    std::wstring wide = platform::WidenUtf8(line.substr(1));
     const size_t close = wide.rfind(L']');
     if (close != std::wstring::npos) {
         wide.resize(close);
     }
-    return std::string(Trim(platform::Narrow(wide)));
+    return std::string(Trim(platform::NarrowUtf8(wide)));
 }
 
 std::string ReadText(const std::string& path)
 {
-    const std::vector<unsigned char> bytes = platform::ReadWholeFile(path);
+    const std::vector<unsigned char> bytes = platform::ReadWholeFile(platform::WidenUtf8(path));
     return std::string(bytes.begin(), bytes.end());
 }
 
 bool ReplaceFile(const std::string& path, const std::string& text)
 {
+    const std::wstring target = platform::WidenUtf8(path);
     // Windows refuses to replace a read-only file (ERROR_ACCESS_DENIED); Wine's MoveFileEx does not.
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         return false;
     }
-    const std::string temp = path + "." + std::to_string(::GetCurrentProcessId()) + ".tmp";
+    const std::wstring temp = target + L"." + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
     if (!platform::WriteWholeFile(temp, std::vector<unsigned char>(text.begin(), text.end()))) {
         return false;
     }
     // A reader in another process may hold the file for a moment.
     for (int attempt = 0; attempt < 50; ++attempt) {
-        if (::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             return true;
         }
         ::Sleep(10);
     }
-    ::DeleteFileA(temp.c_str());
+    ::DeleteFileW(temp.c_str());
     return false;
 }
 
@@ -106,8 +107,8 @@ bool ReplaceFile(const std::string& path, const std::string& text)
 
 bool SameIniName(std::string_view a, std::string_view b)
 {
-    const std::wstring wa = platform::Widen(a);
-    const std::wstring wb = platform::Widen(b);
+    const std::wstring wa = platform::WidenUtf8(a);
+    const std::wstring wb = platform::WidenUtf8(b);
     return ::CompareStringOrdinal(
                wa.c_str(), static_cast<int>(wa.size()), wb.c_str(), static_cast<int>(wb.size()), TRUE)
         == CSTR_EQUAL;

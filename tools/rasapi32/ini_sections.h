@@ -1,5 +1,5 @@
-// The stand-in's files are INI text in the system code page, one section per entry, so that
-// GetPrivateProfileString reads every value back unchanged.
+// The stand-in's files are INI text in UTF-8, one section per entry; paths, names and values are
+// UTF-8 too.
 #pragma once
 
 #include <optional>

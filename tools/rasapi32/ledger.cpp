@@ -18,24 +18,24 @@ platform::CriticalSection* LedgerLock()
 
 // In the folder SORVIK_RAS_LEDGER_DIR names (each test run its own), else beside the program's
 // exe: the stand-in itself lives in the shared system folder.
-std::string LedgerPath()
+std::wstring LedgerPath()
 {
-    char dir[MAX_PATH] = {};
-    const DWORD given = ::GetEnvironmentVariableA("SORVIK_RAS_LEDGER_DIR", dir, MAX_PATH);
+    wchar_t dir[MAX_PATH] = {};
+    const DWORD given = ::GetEnvironmentVariableW(L"SORVIK_RAS_LEDGER_DIR", dir, MAX_PATH);
     if (given > 0 && given < MAX_PATH) {
-        return std::string(dir, given) + "\\ras-misuse.log";
+        return std::wstring(dir, given) + L"\\ras-misuse.log";
     }
-    char path[MAX_PATH] = {};
-    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string exeDir(path, n < MAX_PATH ? n : 0);
-    exeDir.resize(exeDir.find_last_of("\\/") + 1);
-    return exeDir + "ras-misuse.log";
+    wchar_t path[MAX_PATH] = {};
+    const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring exeDir(path, n < MAX_PATH ? n : 0);
+    exeDir.resize(exeDir.find_last_of(L"\\/") + 1);
+    return exeDir + L"ras-misuse.log";
 }
 
 // Appends one line; opened per line so that a test may empty the file between lines.
 void AppendLine(const std::string& line)
 {
-    const HANDLE file = ::CreateFileA(LedgerPath().c_str(), FILE_APPEND_DATA,
+    const HANDLE file = ::CreateFileW(LedgerPath().c_str(), FILE_APPEND_DATA,
         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return;
@@ -57,7 +57,7 @@ void RecordMisuse(const std::string& what)
     lock->unlock();
 }
 
-bool SizeAccepted(const char* function, unsigned long size, std::initializer_list<unsigned long> accepted)
+bool SizeAccepted(const std::string& function, unsigned long size, std::initializer_list<unsigned long> accepted)
 {
     std::string sizes;
     for (const unsigned long a : accepted) {
@@ -66,8 +66,8 @@ bool SizeAccepted(const char* function, unsigned long size, std::initializer_lis
         }
         sizes += (sizes.empty() ? "" : " or ") + std::to_string(a);
     }
-    RecordMisuse(std::string(function) + ": wrong dwSize " + std::to_string(size) + " in a "
-        + (sizeof(void*) == 8 ? "64" : "32") + "-bit process, which takes " + sizes);
+    RecordMisuse(function + ": wrong dwSize " + std::to_string(size) + " in a " + (sizeof(void*) == 8 ? "64" : "32")
+        + "-bit process, which takes " + sizes);
     return false;
 }
 

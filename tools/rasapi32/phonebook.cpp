@@ -34,7 +34,7 @@ std::string GuidText(const GUID& g)
 
 // Every field of the entry under a key of its own, numbers and option words as given; then the
 // media and device blocks the system phonebook has.
-std::vector<std::string> EntryLines(const ras::RASENTRYA& e)
+template <typename Char> std::vector<std::string> EntryLines(const ras::RasEntry<Char>& e)
 {
     auto number = [](DWORD v) { return std::to_string(v); };
     return {
@@ -92,14 +92,10 @@ std::vector<std::string> EntryLines(const ras::RASENTRYA& e)
 
 } // namespace
 
-DWORD CheckEntryName(LPCSTR name)
+DWORD CheckEntryName(const std::string& text)
 {
-    if (!name) {
-        return ERROR_INVALID_PARAMETER;
-    }
-    const std::string text(name);
     // The name becomes a section header: one line, no brackets.
-    if (text.empty() || text.size() > ras::kMaxEntryName || !IsOneLineText(text)
+    if (text.empty() || platform::WidenUtf8(text).size() > ras::kMaxEntryName || !IsOneLineText(text)
         || text.find_first_of("[]") != std::string::npos) {
         return ERROR_INVALID_NAME;
     }
@@ -123,8 +119,10 @@ bool EntryExists(const std::string& phonebook, const std::string& name)
 
 namespace {
 
-DWORD SetEntryProperties(LPCSTR phonebook, LPCSTR entryName, ras::RASENTRYA* entry, DWORD entrySize)
+template <typename Char>
+DWORD SetEntryProperties(const Char* phonebook, const Char* entryName, ras::RasEntry<Char>* entry, DWORD entrySize)
 {
+    const std::string function = ApiName<Char>("RasSetEntryProperties");
     // No system phonebook here: the caller names its file.
     if (!phonebook || !*phonebook) {
         return ras::kErrorCannotOpenPhonebook;
@@ -135,11 +133,11 @@ DWORD SetEntryProperties(LPCSTR phonebook, LPCSTR entryName, ras::RASENTRYA* ent
     if (const DWORD bad = CheckEntryName(entryName)) {
         return bad;
     }
-    if (!SizeAccepted("RasSetEntryPropertiesA", entry->dwSize, {ras::kRasEntrySize})) {
+    if (!SizeAccepted(function, entry->dwSize, {ras::kRasEntrySizeOf<Char>})) {
         return ras::kErrorInvalidSize;
     }
     if (entrySize < entry->dwSize) {
-        RecordMisuse("RasSetEntryPropertiesA: dwEntryInfoSize " + std::to_string(entrySize) + " below dwSize");
+        RecordMisuse(function + ": dwEntryInfoSize " + std::to_string(entrySize) + " below dwSize");
         return ras::kErrorInvalidSize;
     }
     const std::vector<std::string> lines = EntryLines(*entry);
@@ -148,13 +146,20 @@ DWORD SetEntryProperties(LPCSTR phonebook, LPCSTR entryName, ras::RASENTRYA* ent
             return ERROR_INVALID_PARAMETER;
         }
     }
-    return ReplaceIniSection(phonebook, entryName, lines) ? 0 : ras::kErrorCannotWritePhonebook;
+    return ReplaceIniSection(ArgumentText(phonebook), ArgumentText(entryName), lines) ? 0
+                                                                                      : ras::kErrorCannotWritePhonebook;
 }
 
 } // namespace
 } // namespace standin
 
 extern "C" DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entryName, ras::RASENTRYA* entry,
+    DWORD entrySize, LPBYTE /*deviceInfo*/, DWORD /*deviceInfoSize*/)
+{
+    return standin::NoThrow([&] { return standin::SetEntryProperties(phonebook, entryName, entry, entrySize); });
+}
+
+extern "C" DWORD WINAPI RasSetEntryPropertiesW(LPCWSTR phonebook, LPCWSTR entryName, ras::RASENTRYW* entry,
     DWORD entrySize, LPBYTE /*deviceInfo*/, DWORD /*deviceInfoSize*/)
 {
     return standin::NoThrow([&] { return standin::SetEntryProperties(phonebook, entryName, entry, entrySize); });
