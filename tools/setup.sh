@@ -44,10 +44,14 @@ if [ "${#missing[@]}" -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-# Wine needs a Chinese locale so that the ANSI code page is 936 (GBK).
-if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
-  echo "setup: generating zh_CN.UTF-8"
-  $SUDO sed -i 's/^# *\(zh_CN\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-  grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
-  $SUDO locale-gen >/dev/null
-fi
+# The bench runs Wine under a Chinese locale (code page 936) and, in the tests of an English
+# Windows, under an English one (code page 1252); Wine cannot read non-ASCII file names under a
+# locale the machine lacks.
+for loc in zh_CN en_US; do
+  if ! locale -a 2>/dev/null | grep -qi "^$loc\.utf8$"; then
+    echo "setup: generating $loc.UTF-8"
+    $SUDO sed -i "s/^# *\($loc\.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+    grep -q "^$loc.UTF-8 UTF-8" /etc/locale.gen || echo "$loc.UTF-8 UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+    $SUDO locale-gen >/dev/null
+  fi
+done
