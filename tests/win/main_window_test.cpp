@@ -63,37 +63,38 @@ TEST_F(MainWindow, MovedToAMonitorOfAnotherDpiItTakesTheSuggestedPlaceAndScalesE
     App& a = app();
     RECT before{};
     ::GetWindowRect(hwnd_, &before);
-    const RECT suggested{before.left - 200, before.top - 150, before.left + 1000, before.top + 750};
-    ::SendMessageW(hwnd_, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    // 125 %: small enough for any of the bench's desktops.
+    const RECT suggested{0, 0, 1000, 750};
+    ::SendMessageW(hwnd_, WM_DPICHANGED, MAKEWPARAM(120, 120), reinterpret_cast<LPARAM>(&suggested));
 
     RECT after{};
     ::GetWindowRect(hwnd_, &after);
     EXPECT_TRUE(::EqualRect(&after, &suggested));
-    EXPECT_EQ(a.mainSkin.Dpi(), 144u);
-    // The layout stays the 96-DPI one; where it is drawn and hit is scaled by 1.5.
+    EXPECT_EQ(a.mainSkin.Dpi(), 120u);
+    // The layout stays the 96-DPI one; where it is drawn and hit is scaled by 1.25.
     EXPECT_EQ(a.closeButton.Left(), 766);
     const RECT close = a.closeButton.DeviceRect();
-    EXPECT_EQ(close.left, 1149);
-    EXPECT_EQ(close.top, 33);
-    EXPECT_EQ(close.right, 1185);
-    EXPECT_EQ(close.bottom, 69);
-    EXPECT_TRUE(a.closeButton.HitTest(POINT{1184, 68}));
-    EXPECT_FALSE(a.closeButton.HitTest(POINT{1148, 40}));
+    EXPECT_EQ(close.left, 958);
+    EXPECT_EQ(close.top, 28);
+    EXPECT_EQ(close.right, 988);
+    EXPECT_EQ(close.bottom, 58);
+    EXPECT_TRUE(a.closeButton.HitTest(POINT{987, 57}));
+    EXPECT_FALSE(a.closeButton.HitTest(POINT{957, 40}));
     const RECT list = a.lineListView.RectInParent();
-    EXPECT_EQ(list.left, 225);
-    EXPECT_EQ(list.top, 180);
-    EXPECT_EQ(list.right, 975);
-    EXPECT_EQ(list.bottom, 630);
-    EXPECT_EQ(a.lineListView.ColumnWidth(1), 375);
+    EXPECT_EQ(list.left, 188);
+    EXPECT_EQ(list.top, 150);
+    EXPECT_EQ(list.right, 813);
+    EXPECT_EQ(list.bottom, 525);
+    EXPECT_EQ(a.lineListView.ColumnWidth(1), 313);
     LOGFONTW font{};
     ::GetObjectW(a.listFont.Get(), sizeof(font), &font);
-    EXPECT_EQ(font.lfHeight, 33);
+    EXPECT_EQ(font.lfHeight, 28);
     int width = 0;
     int height = 0;
     ::ImageList_GetIconSize(a.loadImages.Handle(), &width, &height);
-    EXPECT_EQ(width, 90);
-    EXPECT_EQ(height, 30);
-    // The theme's pictures drawn for 150 %.
+    EXPECT_EQ(width, 75);
+    EXPECT_EQ(height, 25);
+    // 125 % takes the theme's pictures drawn for 150 %, the nearest larger.
     EXPECT_EQ(a.closeButton.PicturePercent(), 150);
     EXPECT_EQ(a.logoImage.PicturePercent(), 150);
 
