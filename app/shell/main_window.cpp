@@ -348,9 +348,13 @@ void FitMainWindow(unsigned dpi)
 }
 
 #ifdef SORVIK_TEST_BUILD
-// The end-to-end tests read where the drawn elements and the list sit, in window pixels.
+// The end-to-end tests that set SORVIK_WRITE_LAYOUT read where the drawn elements and the list
+// sit, in window pixels; other runs leave nothing beside the program.
 void WriteLayoutForTests()
 {
+    if (::GetEnvironmentVariableW(L"SORVIK_WRITE_LAYOUT", nullptr, 0) == 0) {
+        return;
+    }
     App& a = app();
     const std::pair<const char*, const WTElement*> elements[] = {{"logoImage", &a.logoImage},
         {"noticeCloseButton", &a.noticeCloseButton}, {"noticeLinkButton", &a.noticeLinkButton},

@@ -77,7 +77,8 @@ def run_at(sorvik, set_dpi, dpi, demo):
     return window, layout, shot
 
 
-def test_window_and_elements_scale_with_the_dpi(sorvik, set_dpi, demo):
+def test_window_and_elements_scale_with_the_dpi(sorvik, set_dpi, demo, monkeypatch):
+    monkeypatch.setenv("SORVIK_WRITE_LAYOUT", "1")
     base_window, base, base_shot = run_at(sorvik, set_dpi, 96, demo)
     assert (base_window["width"], base_window["height"]) == (800, 600)
     # The theme's 96-DPI places: close.png is a strip of 24-pixel states at (800 - 24 - 10, 22);
