@@ -3,9 +3,12 @@
 #include "app/lines/accelerate.h"
 #include "app/shell/app.h"
 #include "app/shell/main_window.h"
+#include "platform/text.h"
 #include "ui/dpi.h"
 
 namespace {
+
+constexpr wchar_t kTrayName[] = L"Sorvik加速器";
 
 void ShowMainWindow()
 {
@@ -63,7 +66,7 @@ void SetUpTray()
     const SIZE size = dpi::SmallIconSize(dpi::System());
     auto* icon = static_cast<HICON>(
         ::LoadImageW(WTWindow::ModuleInstance(), MAKEINTRESOURCEW(250), IMAGE_ICON, size.cx, size.cy, 0));
-    a.mainWindow.AddTrayIcon(icon, L"Sorvik加速器");
+    a.mainWindow.AddTrayIcon(icon, kTrayName);
     a.trayMenu.CreatePopup();
     a.trayMenu.AppendItem("打开Sorvik加速器", kTrayOpen);
     a.trayMenu.AppendSeparator();
@@ -98,4 +101,9 @@ void OnTrayEvent(int code)
 void SetTrayItemEnabled(int commandId, bool enabled)
 {
     app().trayMenu.SetItemState(static_cast<UINT>(commandId), enabled ? MFS_ENABLED : MFS_GRAYED);
+}
+
+void SetTrayTip(const std::string& text)
+{
+    app().mainWindow.Tray().SetTip(text.empty() ? std::wstring(kTrayName) : platform::Widen(text));
 }

@@ -1,6 +1,8 @@
 // The notification-area icon and its menu.
 #pragma once
 
+#include <string>
+
 enum TrayCommand {
     kTrayOpen = 1,
     kTrayOneClick = 2,
@@ -15,3 +17,5 @@ void SetUpTray();
 void OnTrayEvent(int code);
 // Greys or enables one menu command.
 void SetTrayItemEnabled(int commandId, bool enabled);
+// The icon's tooltip (GBK); empty gives back the program's name. UI thread.
+void SetTrayTip(const std::string& text);
