@@ -103,6 +103,23 @@ void SetTrayItemEnabled(int commandId, bool enabled)
     app().trayMenu.SetItemState(static_cast<UINT>(commandId), enabled ? MFS_ENABLED : MFS_GRAYED);
 }
 
+void SetTrayItemChecked(int commandId, bool checked)
+{
+    const WTMenu& menu = app().trayMenu;
+    UINT state = menu.ItemState(static_cast<UINT>(commandId));
+    if (state == static_cast<UINT>(-1)) {
+        return; // no such item
+    }
+    state &= ~static_cast<UINT>(MFS_CHECKED);
+    menu.SetItemState(static_cast<UINT>(commandId), checked ? state | MFS_CHECKED : state);
+}
+
+bool TrayItemChecked(int commandId)
+{
+    const UINT state = app().trayMenu.ItemState(static_cast<UINT>(commandId));
+    return state != static_cast<UINT>(-1) && (state & MFS_CHECKED) != 0;
+}
+
 void SetTrayTip(const std::string& text)
 {
     app().mainWindow.Tray().SetTip(text.empty() ? std::wstring(kTrayName) : platform::Widen(text));
