@@ -8,7 +8,7 @@
 
 namespace platform {
 
-std::wstring ProgramDirectory()
+std::wstring ProgramPath()
 {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -18,10 +18,15 @@ std::wstring ProgramDirectory()
         }
         if (n < path.size()) {
             path.resize(n);
-            break;
+            return path;
         }
         path.resize(path.size() * 2);
     }
+}
+
+std::wstring ProgramDirectory()
+{
+    const std::wstring path = ProgramPath();
     const size_t cut = path.find_last_of(L'\\');
     return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
 }

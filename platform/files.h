@@ -7,6 +7,9 @@
 
 namespace platform {
 
+// Full path of the executable.
+std::wstring ProgramPath();
+
 // Directory of the executable without a trailing separator (cut at the last backslash).
 std::wstring ProgramDirectory();
 

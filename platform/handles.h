@@ -85,6 +85,12 @@ struct GlobalMemoryTraits {
     static void Close(Value v) { ::GlobalFree(v); }
 };
 
+struct LocalMemoryTraits {
+    using Value = HLOCAL;
+    static Value Invalid() { return nullptr; }
+    static void Close(Value v) { ::LocalFree(v); }
+};
+
 using UniqueHandle = Unique<KernelHandleTraits>;
 using UniqueFile = Unique<FileHandleTraits>;
 using UniqueBitmap = Unique<GdiObjectTraits<HBITMAP>>;
@@ -95,6 +101,7 @@ using UniqueMemoryDc = Unique<MemoryDcTraits>;
 using UniqueIcon = Unique<IconTraits>;
 using UniqueRegKey = Unique<RegKeyTraits>;
 using UniqueGlobal = Unique<GlobalMemoryTraits>;
+using UniqueLocal = Unique<LocalMemoryTraits>;
 
 // A device context borrowed with GetDC, given back with ReleaseDC.
 class WindowDc {

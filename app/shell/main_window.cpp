@@ -11,6 +11,7 @@
 #include "app/notice/notice_rules.h"
 #include "app/notice/notice_shell.h"
 #include "app/shell/app.h"
+#include "app/shell/autostart.h"
 #include "app/shell/exit.h"
 #include "app/shell/notify_messages.h"
 #include "app/shell/theme_pictures.h"
@@ -502,7 +503,8 @@ void OnMainWindowCreated(HWND hwnd)
 #ifdef SORVIK_TEST_BUILD
     WriteLayoutForTests();
 #endif
-    a.mainWindow.Visible(true);
+    // Started with Windows: only the tray icon shows; the window waits for the tray's "open".
+    a.mainWindow.Visible(!StartedInTray());
 
     StartNoticeCheck();
     a.threadPool.Start(5, 10);

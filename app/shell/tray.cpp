@@ -2,6 +2,7 @@
 
 #include "app/lines/accelerate.h"
 #include "app/shell/app.h"
+#include "app/shell/autostart.h"
 #include "app/shell/main_window.h"
 #include "platform/text.h"
 #include "ui/dpi.h"
@@ -42,6 +43,9 @@ void RunMenuCommand(int command)
     case kTrayStop:
         RunIfEnabled(a.disconnectButton, StopAcceleration);
         break;
+    case kTrayStartWithWindows:
+        ToggleStartWithWindows();
+        break;
     case kTrayWebsite:
         OpenWebsite();
         break;
@@ -75,6 +79,9 @@ void SetUpTray()
     a.trayMenu.AppendItem("停止加速", kTrayStop);
     SetTrayItemEnabled(kTrayStop, false);
     a.trayMenu.AppendSeparator();
+    a.trayMenu.AppendItem("开机启动", kTrayStartWithWindows);
+    ShowStartWithWindowsTick();
+    a.trayMenu.AppendSeparator();
     a.trayMenu.AppendItem("官方网站", kTrayWebsite);
     a.trayMenu.AppendItem("反馈交流", kTrayForum);
     a.trayMenu.AppendSeparator();
@@ -95,6 +102,8 @@ void OnTrayEvent(int code)
     if (!::GetCursorPos(&cursor)) {
         cursor = POINT{0, 0};
     }
+    // The value may have been changed since by another copy, the installer or a start-up manager.
+    ShowStartWithWindowsTick();
     RunMenuCommand(app().trayMenu.TrackPopup(cursor.x, cursor.y, app().mainWindow.Handle(), TPM_RETURNCMD));
 }
 

@@ -1,12 +1,19 @@
-// The notification-area icon of a WTWindow and the events its callback message raises.
+// The notification-area icon of a WTWindow and the events its callback message raises; the
+// program's tray menu.
 #include "platform/win.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/shell/autostart.h"
+#include "app/shell/tray.h"
+#include "platform/files.h"
 #include "platform/handles.h"
+#include "tests/win/main_window_fixture.h"
 #include "tests/win/ui_test_support.h"
 #include "ui/messages.h"
 #include "ui/window.h"
@@ -149,6 +156,69 @@ TEST_F(TrayTest, WindowGoneRemovesTheIcon)
     probe.hWnd = hwnd;
     probe.uID = 1;
     EXPECT_FALSE(::Shell_NotifyIconW(NIM_MODIFY, &probe));
+}
+
+// The program's menu on the real main window. The prefix is shared: no Run value outlives a test.
+class TrayMenu : public MainWindowFixture {
+protected:
+    void SetUp() override
+    {
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName);
+        MainWindowFixture::SetUp();
+    }
+    void TearDown() override
+    {
+        MainWindowFixture::TearDown();
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName);
+    }
+
+    static std::optional<std::wstring> RunValue()
+    {
+        wchar_t text[1024] = {};
+        DWORD bytes = sizeof(text);
+        if (::RegGetValueW(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName, RRF_RT_REG_SZ, nullptr, text, &bytes)
+            != ERROR_SUCCESS) {
+            return std::nullopt;
+        }
+        return std::wstring(text);
+    }
+
+    static void SetRunValue(const std::wstring& command)
+    {
+        ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName, REG_SZ, command.c_str(),
+                      static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+    }
+
+    static bool Ticked() { return TrayItemChecked(kTrayStartWithWindows); }
+};
+
+TEST_F(TrayMenu, StartWithWindowsWritesAndRemovesTheRunValueAndTicksAsTheRegistryIs)
+{
+    wchar_t text[32] = {};
+    ::GetMenuStringW(app().trayMenu.Handle(), kTrayStartWithWindows, text, 32, MF_BYCOMMAND);
+    EXPECT_STREQ(text, L"开机启动");
+    EXPECT_FALSE(Ticked());
+
+    // Another copy's value is not this program's start; clicking puts this exe in its place.
+    SetRunValue(L"\"C:\\elsewhere\\Sorvik.exe\" /tray");
+    ShowStartWithWindowsTick();
+    EXPECT_FALSE(Ticked());
+    ToggleStartWithWindows();
+    const std::wstring exe = platform::ProgramPath();
+    EXPECT_EQ(RunValue(), L"\"" + exe + L"\" /tray");
+    EXPECT_TRUE(Ticked());
+
+    ToggleStartWithWindows();
+    EXPECT_EQ(RunValue(), std::nullopt);
+    EXPECT_FALSE(Ticked());
+
+    // This exe under another spelling of its path (as an installer may write it) is still ours.
+    std::wstring upper = exe;
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](wchar_t c) { return ::towupper(c); });
+    SetRunValue(L"\"" + upper + L"\" /tray");
+    ShowStartWithWindowsTick();
+    EXPECT_TRUE(Ticked());
 }
 
 } // namespace
