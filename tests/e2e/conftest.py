@@ -126,10 +126,10 @@ class Sorvik:
     def exe(self):
         return self.root / "Sorvik.exe"
 
-    def start(self):
+    def start(self, *args):
         # The stand-in keeps its misuse ledger beside this copy (a Windows path: Z: is the Unix root).
         env = dict(os.environ, SORVIK_RAS_LEDGER_DIR=f"Z:{self.root}")
-        proc = subprocess.Popen(["bash", str(BENCH), "run", str(self.exe)], cwd=self.root, env=env,
+        proc = subprocess.Popen(["bash", str(BENCH), "run", str(self.exe), *args], cwd=self.root, env=env,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.processes.append(proc)
         return proc
@@ -222,6 +222,10 @@ class DemoService:
     def requests(self, path_prefix=""):
         return [r for r in self._call("GET", "/_control/requests")
                 if r.get("kind") == "http" and r["path"].startswith(path_prefix)]
+
+    def pptp_sessions(self):
+        """What the lines' PPTP listeners saw: every dial that reached a line."""
+        return [r for r in self._call("GET", "/_control/requests") if r.get("kind") == "pptp"]
 
     def reset(self):
         self._call("POST", "/_control/reset")

@@ -11,6 +11,7 @@ from conftest import BIN, MAIN_TITLE, REPO, Desktop, bench, wait_until
 
 PRODUCT = "Sorvik加速器"
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Sorvik"
+RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 PLAYER_FILE = "我的设置.txt"
 RUNNING_REFUSED = 2
 
@@ -131,6 +132,7 @@ def test_install_upgrade_and_uninstall_in_a_fresh_prefix(tmp_path, monkeypatch, 
         "UninstallString": f'"{uninstaller}"', "QuietUninstallString": f'"{uninstaller}" /S',
         "NoModify": 1, "NoRepair": 1}
     assert abs(entry["EstimatedSize"] - sum(map(len, shipped.values())) / 1024) <= len(shipped)
+    assert PRODUCT not in (registry_key(RUN_KEY, tmp_path) or {}), "starting with Windows is not the default"
 
     # Upgrade in place over an install with older files and the player's own.
     (home / "Sorvik.exe").write_bytes(b"MZ older")
@@ -177,11 +179,17 @@ def test_install_upgrade_and_uninstall_in_a_fresh_prefix(tmp_path, monkeypatch, 
 
     # A later setup goes where the player chose to install before.
     chosen = drive_c / "Games" / "Sorvik"
-    assert bench("run", setup, "/S", "/D=" + windows_path(chosen)).returncode == 0
+    # This time with the finish page's "开机启动", which an upgrade without it leaves as chosen.
+    assert bench("run", setup, "/S", "/AUTOSTART", "/D=" + windows_path(chosen)).returncode == 0
+    run_command = f'"{windows_path(chosen / "Sorvik.exe")}" /tray'
+    assert registry_key(RUN_KEY, tmp_path).get(PRODUCT) == run_command
     (chosen / "Sorvik.exe").write_bytes(b"MZ older")
     assert bench("run", setup, "/S").returncode == 0
     assert (chosen / "Sorvik.exe").read_bytes() == shipped["Sorvik.exe"]
     assert not (home / "Sorvik.exe").exists()
+    assert registry_key(RUN_KEY, tmp_path).get(PRODUCT) == run_command
+    assert bench("run", chosen / "uninstall.exe", "/S").returncode == 0
+    assert wait_until(lambda: PRODUCT not in (registry_key(RUN_KEY, tmp_path) or {}), 60)
     bench("kill", check=False)
 
 

@@ -6,6 +6,8 @@
 ;   FILES_NSH    File commands for the staged program folder
 ;   REMOVE_NSH   Delete/RMDir commands for the same files, deepest first
 ;   SIGN         (optional) a command that signs the file given as its argument in place
+; Switches of the setup.exe besides NSIS' own (/S, /D=): /AUTOSTART ticks "开机启动" on the
+; finish page, and a silent install then writes the value that box writes.
 !if "${ARCH}" == "x64"
 Target amd64-unicode
 !else if "${ARCH}" == "x86"
@@ -23,10 +25,17 @@ CRCCheck on
 !include MUI2.nsh
 !include LogicLib.nsh
 !include x64.nsh
+!include FileFunc.nsh
 
 !define PRODUCT "Sorvik加速器"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Sorvik"
 !define SHORTCUT "${PRODUCT}.lnk"
+; The program's tray item "开机启动" writes, reads and removes this same value. HKCU, like
+; $LOCALAPPDATA, is the profile of whoever runs this installer: value and program go together.
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define RUN_VALUE "${PRODUCT}"
+
+Var StartWithWindows ; 1: write the Run value (/AUTOSTART, or the finish page's box)
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -52,6 +61,12 @@ BrandingText "${PRODUCT} ${VERSION}"
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Sorvik.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "立即运行 ${PRODUCT}"
+; The second box of the page, unticked unless /AUTOSTART was given; ticked, it writes the value.
+!define MUI_FINISHPAGE_SHOWREADME ""
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "开机启动（登录 Windows 后在通知区域运行）"
+!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+!define MUI_FINISHPAGE_SHOWREADME_FUNCTION WriteStartWithWindows
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishPageShow
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -101,7 +116,24 @@ Function .onInit
     Quit
   ${EndIf}
 !endif
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/AUTOSTART" $1
+  ${IfNot} ${Errors}
+    StrCpy $StartWithWindows 1
+  ${EndIf}
   Call WaitForQuit
+FunctionEnd
+
+; As the program itself writes it: the quoted path and the switch that keeps its window hidden.
+Function WriteStartWithWindows
+  WriteRegStr HKCU "${RUN_KEY}" "${RUN_VALUE}" '"$INSTDIR\Sorvik.exe" /tray'
+FunctionEnd
+
+Function FinishPageShow
+  ${If} $StartWithWindows == 1
+    ${NSD_Check} $mui.FinishPage.ShowReadme
+  ${EndIf}
 FunctionEnd
 
 Section "${PRODUCT}" SecProgram
@@ -125,6 +157,11 @@ Section "${PRODUCT}" SecProgram
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
   SectionGetSize ${SecProgram} $0
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+  ; A silent install has no finish page to tick. Without the switch an earlier choice stays.
+  ${If} ${Silent}
+  ${AndIf} $StartWithWindows == 1
+    Call WriteStartWithWindows
+  ${EndIf}
 SectionEnd
 
 Section "桌面快捷方式" SecDesktop
@@ -148,4 +185,5 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${SHORTCUT}"
   Delete "$DESKTOP\${SHORTCUT}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
 SectionEnd
