@@ -14,6 +14,8 @@
 
 namespace {
 
+constexpr DWORD kCharBytes = sizeof(wchar_t);
+
 platform::UniqueRegKey OpenRunKey(bool forWriting)
 {
     HKEY key = nullptr;
@@ -32,18 +34,18 @@ std::wstring ReadRunValue()
     }
     std::wstring text(MAX_PATH + 8, L'\0');
     for (;;) {
-        DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        DWORD bytes = static_cast<DWORD>(text.size()) * kCharBytes;
         const LSTATUS status
             = ::RegGetValueW(key.Get(), nullptr, kRunValueName, RRF_RT_REG_SZ, nullptr, text.data(), &bytes);
         if (status == ERROR_MORE_DATA) {
-            text.resize(bytes / sizeof(wchar_t) + 1);
+            text.resize(bytes / kCharBytes + 1);
             continue;
         }
         if (status != ERROR_SUCCESS) {
             return {};
         }
         // The size counts the terminator the call guarantees.
-        text.resize(bytes / sizeof(wchar_t));
+        text.resize(bytes / kCharBytes);
         while (!text.empty() && text.back() == L'\0') {
             text.pop_back();
         }
@@ -96,7 +98,7 @@ bool SetStartWithWindows(bool on)
     }
     const std::wstring command = RunCommandFor(platform::ProgramPath());
     return ::RegSetValueExW(key.Get(), kRunValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-               static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)))
+               (static_cast<DWORD>(command.size()) + 1) * kCharBytes)
         == ERROR_SUCCESS;
 }
 
