@@ -12,6 +12,7 @@
 #include "app/lines/line_list_key.h"
 #include "app/lines/rc4.h"
 #include "app/lines/speed_test.h"
+#include "app/shell/exit.h"
 #include "app/vpn/service_fetch.h"
 #include "platform/text.h"
 #include "ui/image.h"
@@ -81,9 +82,19 @@ TEST_F(MainWindowCache, AGarbageAnswerLeavesTheCacheAsItWas)
     WaitForCachedLines();
     const std::vector<unsigned char> before = CacheFile();
     ASSERT_TRUE(service_control::SetDown(R"({"/jsq/line/linelist.php": {"garbage": 64}})"));
+    EXPECT_TRUE(app().lineFetches.retryTimer.Running());
     RefreshLineList();
+    EXPECT_FALSE(app().lineFetches.retryTimer.Running()) << "the player's refresh replaces the retry";
     WaitForCachedLines();
     EXPECT_EQ(CacheFile(), before);
+}
+
+TEST_F(MainWindowCache, ExitDropsThePendingRetry)
+{
+    WaitForCachedLines();
+    EXPECT_TRUE(app().lineFetches.retryTimer.Running());
+    DownloadAndQuit();
+    EXPECT_FALSE(app().lineFetches.retryTimer.Running());
 }
 
 TEST_F(MainWindow, ShowsTheStartPanelAndItsGeometry)
