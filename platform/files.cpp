@@ -51,7 +51,9 @@ std::vector<unsigned char> ReadWholeFile(const std::wstring& path)
     return bytes;
 }
 
-bool WriteWholeFile(const std::wstring& path, const std::vector<unsigned char>& bytes)
+namespace {
+
+bool WriteBytes(const std::wstring& path, const std::vector<unsigned char>& bytes, bool flush)
 {
     UniqueFile file(
         ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -59,9 +61,29 @@ bool WriteWholeFile(const std::wstring& path, const std::vector<unsigned char>& 
         return false;
     }
     DWORD written = 0;
-    return bytes.empty()
+    const bool whole = bytes.empty()
         || (::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)
             && written == bytes.size());
+    return whole && (!flush || ::FlushFileBuffers(file.Get()));
+}
+
+} // namespace
+
+bool WriteWholeFile(const std::wstring& path, const std::vector<unsigned char>& bytes)
+{
+    return WriteBytes(path, bytes, false);
+}
+
+bool ReplaceWholeFile(const std::wstring& path, const std::vector<unsigned char>& bytes)
+{
+    const std::wstring temporary = path + L".tmp";
+    // On disk before the rename: otherwise the rename may outlive a crash that the bytes do not.
+    if (WriteBytes(temporary, bytes, true)
+        && ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    ::DeleteFileW(temporary.c_str());
+    return false;
 }
 
 std::string ReadIniText(const std::wstring& path, const std::string& section, const std::string& key)

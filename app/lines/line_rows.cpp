@@ -48,6 +48,17 @@ std::optional<Line> LineFromRow(std::string_view row)
     return line;
 }
 
+LineList LinesFromText(std::string_view text)
+{
+    LineList lines;
+    for (const std::string& row : SplitRows(text)) {
+        if (std::optional<Line> line = LineFromRow(row)) {
+            lines.push_back(std::move(*line));
+        }
+    }
+    return lines;
+}
+
 int LoadIconIndex(std::string_view load)
 {
     static constexpr std::array<std::string_view, 3> kLevels = {"流畅", "拥挤", "爆满"};

@@ -26,6 +26,9 @@ std::vector<std::string> SplitRows(std::string_view text);
 // the sixth are ignored.
 std::optional<Line> LineFromRow(std::string_view row);
 
+// The Lines of a whole list, in its order; rows that make no Line are skipped.
+LineList LinesFromText(std::string_view text);
+
 // Index into the load images for a load text (byte for byte): 0 "流畅", 1 "拥挤", 2 "爆满";
 // -1 for any other text.
 int LoadIconIndex(std::string_view load);

@@ -4,6 +4,7 @@
 #include <stop_token>
 
 #include "app/lines/latency_probe.h"
+#include "app/lines/line_list.h"
 #include "app/lines/ranking.h"
 #include "app/shell/app.h"
 #include "platform/thread.h"
@@ -67,7 +68,8 @@ void OnSpeedTestDone()
     App& a = app();
     a.refreshSpeedButton.Enabled(true);
     a.refreshListButton.Enabled(true);
-    a.statusText.Text("状态：测速完成！");
+    // Lines from lines.dat keep saying so: the player should know the service is not answering.
+    a.statusText.Text(a.lineFetches.fromCache ? kCachedLinesStatus : "状态：测速完成！");
     a.speedTestCancel = std::stop_source(std::nostopstate);
     a.speedTestWatcher.Reset();
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/lines/line.h"
+#include "app/lines/line_list_fetches.h"
 #include "app/lines/line_list_key.h"
 #include "platform/critical_section.h"
 #include "platform/handles.h"
@@ -121,6 +122,7 @@ struct App {
     std::stop_source speedTestCancel{std::nostopstate};
     platform::UniqueHandle speedTestWatcher;
     platform::UniqueHandle listFetchThread;
+    LineListFetches lineFetches; // UI thread only
     // The latest connect thread (UI thread only): a stop waits for it to have started its dial.
     platform::UniqueHandle connectThread;
 };

@@ -1,5 +1,6 @@
 #include "app/shell/exit.h"
 
+#include "app/lines/line_list.h"
 #include "app/notice/notice_check.h"
 #include "app/notice/notice_popup.h"
 #include "app/shell/app.h"
@@ -89,6 +90,7 @@ void LeaveScreenAndLine()
 {
     App& a = app();
     StopNoticeTimers();
+    StopLineListRetry();
     a.isExiting = true;
     a.mainWindow.Visible(false);
     a.mainWindow.Tray().Remove();

@@ -15,7 +15,6 @@ inline constexpr UINT MsgVpnConnected = 0x2000;
 inline constexpr UINT MsgVpnDisconnected = 0x2001;
 // Posted to `notifyLabel` so that only the UI thread writes the list view
 // (a worker holding listLock must never wait for the UI thread). wParam = lineIndex.
-inline constexpr UINT MsgLineRowAdded = 0x2002;
 inline constexpr UINT MsgLineLatency = 0x2003;
 // A connect that could not even start dialling; shown like a failed dial.
 inline constexpr UINT MsgVpnDialFailed = 0x2004;

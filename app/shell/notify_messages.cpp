@@ -1,7 +1,6 @@
 #include "app/shell/notify_messages.h"
 
 #include "app/lines/accelerate.h"
-#include "app/lines/line_list.h"
 #include "app/lines/speed_test.h"
 #include "app/shell/app.h"
 #include "app/shell/messages.h"
@@ -56,9 +55,6 @@ LRESULT OnNotifyMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case msg::MsgVpnDialFailed:
         OnVpnDialFailed();
-        break;
-    case msg::MsgLineRowAdded:
-        ShowLineRow(static_cast<int>(wParam));
         break;
     case msg::MsgLineLatency:
         ShowLineLatency(static_cast<int>(wParam));

@@ -233,6 +233,10 @@ class DemoService:
     def queue_faults(self, faults):
         self._call("POST", "/_control/faults", faults)
 
+    def down(self, faults):
+        """{path: fault}: every request on the path gets it, retries too, until the next config."""
+        self._call("POST", "/_control/down", faults)
+
     def use_certificate(self, name):
         """Serves CERTS/NAME.pem on the TLS port from now on."""
         self._call("POST", "/_control/tls", {"cert": str(CERTS / f"{name}.pem"), "key": str(CERTS / "server.key")})

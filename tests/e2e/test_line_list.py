@@ -1,7 +1,8 @@
 """The line list: fetched once at start, shown with load icons and measured latencies."""
 import json
+import urllib.request
 
-from conftest import MAIN_TITLE, SHOTS, wait_until
+from conftest import MAIN_TITLE, SERVICE, SHOTS, wait_until
 
 LOAD_ICON = {"流畅": 0, "拥挤": 1, "爆满": 2}
 # customButton: "zdyjs.png" (160 x 40) centred under the 64-pixel one-click state at y = 250.
@@ -21,6 +22,9 @@ def test_start_fetches_the_list_once_and_the_custom_panel_shows_every_line(sorvi
     rows = wait_until(all_measured, 60, interval=1)
     assert rows, f"rows never complete: {desktop.list_rows()}"
     assert len(demo.requests("/jsq/line/linelist.php")) == 1
+    # Kept beside the program as the service sent it, for a start while the service is down.
+    with urllib.request.urlopen(SERVICE + "/jsq/line/linelist.php", timeout=10) as served:
+        assert (sorvik.root / "lines.dat").read_bytes() == served.read()
 
     for row, line in zip(rows, lines):
         assert row["data"] == row["row"] + 1

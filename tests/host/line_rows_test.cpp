@@ -89,13 +89,8 @@ TEST(LineRows, BareLineFeedsRunRowsTogether)
 
 TEST(LineRows, ListKeepsResponseOrderAndSkipsShortRows)
 {
-    std::vector<Line> lines;
-    for (const std::string& row :
-        SplitRows("A;1.1.1.1;1;u;p;流畅\r\n\r\nbad;row\r\nB;2.2.2.2;2;u;p;拥挤\r\nC;3.3.3.3;3;u;p")) {
-        if (auto line = LineFromRow(row)) {
-            lines.push_back(std::move(*line));
-        }
-    }
+    const LineList lines
+        = LinesFromText("A;1.1.1.1;1;u;p;流畅\r\n\r\nbad;row\r\nB;2.2.2.2;2;u;p;拥挤\r\nC;3.3.3.3;3;u;p");
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].name, "A");
     EXPECT_EQ(lines[1].name, "B");

@@ -73,6 +73,21 @@ class TestStatusFaults:
         assert svc.get(HELLO).status == 200
 
 
+class TestDown:
+    def test_a_path_stays_down_until_brought_back(self, start_service, lines):
+        svc = start_service({"lines": lines, "faults": {LINELIST: [{"status": 404}]}})
+        assert svc.post_json("/_control/down", {LINELIST: {"status": 503}}).status == 200
+        assert [svc.get(LINELIST).status for _ in range(3)] == [404, 503, 503]
+        assert svc.get(HELLO).status == 200
+        assert svc.post_json("/_control/down", {}).status == 200
+        assert deciphered(svc.get(LINELIST)).startswith("华东电信一区;")
+        # A new config brings every path back too.
+        svc.post_json("/_control/down", {LINELIST: {"close": True}})
+        assert svc.post_json("/_control/config", {"lines": lines}).status == 200
+        assert svc.get(LINELIST).status == 200
+        assert svc.post_json("/_control/down", {LINELIST: [{"status": 503}]}).status == 400
+
+
 class TestBrokenAnswers:
     def test_garbage(self, start_service, lines):
         svc = start_service({"lines": lines,

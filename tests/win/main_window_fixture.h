@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 
+#include "app/lines/line_cache.h"
 #include "app/shell/app.h"
 #include "app/shell/startup.h"
 #include "platform/files.h"
@@ -23,6 +24,8 @@ protected:
     virtual std::string ServiceConfig() const { return {}; }
     // Where the program's theme is read from; the default is beside the test program.
     virtual std::wstring ProgramDirectoryForTheme() const { return platform::ProgramDirectory(); }
+    // Runs before the window starts its first fetch; the default leaves no line cache behind.
+    virtual void PrepareProgramDirectory() { ::DeleteFileW(LineCachePath().c_str()); }
 
     void SetUp() override
     {
@@ -33,6 +36,7 @@ protected:
         service_control::ResetRecords();
         app().lineListKey.Store(EmbeddedLineListKey());
         app().theme.Load(ProgramDirectoryForTheme());
+        PrepareProgramDirectory();
         hwnd_ = app().mainWindow.CreateAndRun(MainWindowOptions());
         ASSERT_TRUE(hwnd_);
     }

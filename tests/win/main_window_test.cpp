@@ -7,8 +7,12 @@
 
 #include "app/lines/accelerate.h"
 #include "app/lines/latency_probe.h"
+#include "app/lines/line_cache.h"
 #include "app/lines/line_list.h"
+#include "app/lines/line_list_key.h"
+#include "app/lines/rc4.h"
 #include "app/lines/speed_test.h"
+#include "app/shell/exit.h"
 #include "app/vpn/service_fetch.h"
 #include "platform/text.h"
 #include "ui/image.h"
@@ -30,6 +34,68 @@ class MainWindow : public MainWindowFixture {
 protected:
     std::string ServiceConfig() const override { return AnsweringLines(); }
 };
+
+bool ShowsCachedLines() { return app().statusText.Text() == kCachedLinesStatus; }
+
+std::vector<unsigned char> CacheFile() { return platform::ReadWholeFile(LineCachePath()); }
+
+// A cache of two lines that the service's list does not have, and the service down at start.
+class MainWindowCache : public MainWindow {
+protected:
+    void PrepareProgramDirectory() override
+    {
+        const std::string rows = "old;127.0.0.31;18731;u;p;\r\nolder;127.0.0.32;18732;u;p;\r\n";
+        const std::vector<std::uint8_t> body
+            = DecipherResponse(std::vector<std::uint8_t>(rows.begin(), rows.end()), EmbeddedLineListKey());
+        ASSERT_TRUE(platform::WriteWholeFile(LineCachePath(), body));
+        ASSERT_TRUE(service_control::SetDown(R"({"/jsq/line/linelist.php": {"close": true}})"));
+    }
+
+    // Pumps until the cached lines are shown and measured.
+    void WaitForCachedLines()
+    {
+        App& a = app();
+        ASSERT_TRUE(PumpUntil([&] { return ShowsCachedLines() && a.refreshSpeedButton.Enabled(); }, 20000))
+            << a.statusText.Text();
+        ASSERT_EQ(a.lineListView.ItemCount(), 2);
+        EXPECT_EQ(a.lineListView.CellText(1, 1), "older");
+        EXPECT_FALSE(Latency(2).empty()) << "measured";
+    }
+};
+
+TEST_F(MainWindowCache, TheServiceDownAtStartGivesTheCachedLinesThenTheFreshOnesOnceItIsBack)
+{
+    App& a = app();
+    WaitForCachedLines();
+    const DWORD back = ::GetTickCount();
+    ASSERT_TRUE(service_control::SetDown("{}"));
+    ASSERT_TRUE(PumpUntil([&] { return SpeedTestDone() && a.lineListView.ItemCount() == 3; }, 20000))
+        << a.statusText.Text();
+    EXPECT_LT(::GetTickCount() - back, 5000u + 3000u) << "the first retry, 5 s after the failure";
+    EXPECT_EQ(a.lineListView.CellText(0, 1), "甲线");
+    const service_control::Reply served = service_control::Exchange("GET", "/jsq/line/linelist.php");
+    EXPECT_EQ(CacheFile(), std::vector<unsigned char>(served.body.begin(), served.body.end()));
+}
+
+TEST_F(MainWindowCache, AGarbageAnswerLeavesTheCacheAsItWas)
+{
+    WaitForCachedLines();
+    const std::vector<unsigned char> before = CacheFile();
+    ASSERT_TRUE(service_control::SetDown(R"({"/jsq/line/linelist.php": {"garbage": 64}})"));
+    EXPECT_TRUE(app().lineFetches.retryTimer.Running());
+    RefreshLineList();
+    EXPECT_FALSE(app().lineFetches.retryTimer.Running()) << "the player's refresh replaces the retry";
+    WaitForCachedLines();
+    EXPECT_EQ(CacheFile(), before);
+}
+
+TEST_F(MainWindowCache, ExitDropsThePendingRetry)
+{
+    WaitForCachedLines();
+    EXPECT_TRUE(app().lineFetches.retryTimer.Running());
+    DownloadAndQuit();
+    EXPECT_FALSE(app().lineFetches.retryTimer.Running());
+}
 
 TEST_F(MainWindow, ShowsTheStartPanelAndItsGeometry)
 {
@@ -168,6 +234,7 @@ TEST_F(MainWindow, AFailedFetchKeepsTheOldLinesWithAnEmptyView)
 {
     App& a = app();
     ASSERT_TRUE(PumpUntil(SpeedTestDone, 20000));
+    ASSERT_TRUE(::DeleteFileW(LineCachePath().c_str())) << "the good fetch left a cache";
     ASSERT_TRUE(service_control::QueueFaults(R"({"/jsq/line/linelist.php": [{"status": 404}]})"));
     RefreshLineList();
     // The fetch thread writes the status first, then re-enables the buttons.
@@ -187,8 +254,9 @@ TEST_F(MainWindow, AnAnswerTooLargeOrTooSlowIsAFailedFetch)
     ASSERT_TRUE(service_control::QueueFaults(R"({"/jsq/line/linelist.php": [{"flood": 209715200}, {"trickle": 40}]})"));
     for (const DWORD bound : {10000u, kFetchDeadlineMs + 8000u}) {
         RefreshLineList();
-        ASSERT_TRUE(PumpUntil([&] { return FetchFailed() && a.refreshSpeedButton.Enabled(); }, bound));
-        EXPECT_EQ(LineCount(), 3u) << "the lines of the last good fetch stay";
+        ASSERT_TRUE(PumpUntil([&] { return ShowsCachedLines() && a.refreshSpeedButton.Enabled(); }, bound))
+            << a.statusText.Text();
+        EXPECT_EQ(a.lineListView.ItemCount(), 3) << "the rows of the cache that the good fetch left";
     }
 }
 

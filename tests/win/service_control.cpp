@@ -355,6 +355,8 @@ bool PostConfig(std::string_view json) { return Exchange("POST", "/_control/conf
 
 bool QueueFaults(std::string_view json) { return Exchange("POST", "/_control/faults", json).status == 200; }
 
+bool SetDown(std::string_view json) { return Exchange("POST", "/_control/down", json).status == 200; }
+
 bool RestoreDemoConfig()
 {
     const char* repo = std::getenv("SORVIK_REPO");

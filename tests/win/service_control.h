@@ -27,6 +27,9 @@ Reply Exchange(std::string_view method, std::string_view target, std::string_vie
 bool PostConfig(std::string_view json);
 // POST /_control/faults: {path: [fault, ...]} joins the queues. True on 200.
 bool QueueFaults(std::string_view json);
+// POST /_control/down: {path: fault} answers every request on the path until the next call ({} brings
+// all back) or config. True on 200.
+bool SetDown(std::string_view json);
 // Posts tools/demo_service/demo.json (found through SORVIK_REPO), which also drops queued faults.
 bool RestoreDemoConfig();
 // POST /_control/reset: forgets the recorded requests.

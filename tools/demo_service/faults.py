@@ -1,4 +1,5 @@
-"""One-shot misbehaviours queued per path, consumed one per request."""
+"""Misbehaviours per path: one-shot ones queued and consumed one per request, and standing ones
+(a path that is "down") that answer every request until lifted."""
 
 import collections
 import threading
@@ -83,14 +84,28 @@ def parse_fault_map(raw):
     return result
 
 
+def parse_standing_map(raw):
+    """{path: fault} -> {path: Fault}; {} lifts every standing fault."""
+    if not isinstance(raw, dict):
+        raise FaultError("down needs an object mapping a path to one fault")
+    return {path: faults[0] for path, faults in parse_fault_map({p: [f] for p, f in raw.items()}).items()}
+
+
 class FaultQueues:
     def __init__(self):
         self._lock = threading.Lock()
         self._queues = {}
+        self._standing = {}
 
     def replace(self, mapping):
+        """A new config: its queues, and no path down."""
         with self._lock:
             self._queues = {p: collections.deque(f) for p, f in mapping.items() if f}
+            self._standing = {}
+
+    def set_standing(self, mapping):
+        with self._lock:
+            self._standing = dict(mapping)
 
     def extend(self, mapping):
         with self._lock:
@@ -102,7 +117,7 @@ class FaultQueues:
         with self._lock:
             queue = self._queues.get(path)
             if not queue:
-                return None
+                return self._standing.get(path)
             fault = queue.popleft()
             if not queue:
                 del self._queues[path]

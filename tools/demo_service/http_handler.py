@@ -14,7 +14,7 @@ from socketserver import TCPServer
 
 import content
 from config import ConfigError, parse_config
-from faults import FaultError, parse_fault_map
+from faults import FaultError, parse_fault_map, parse_standing_map
 from line_servers import LineBindError
 
 MAX_BODY = 1 << 20
@@ -310,6 +310,9 @@ class DemoHandler(BaseHTTPRequestHandler):
             elif key == ("POST", "/_control/faults"):
                 queued = state.faults.extend(parse_fault_map(self._json(body)))
                 self._send_json(200, {"ok": True, "queued": queued})
+            elif key == ("POST", "/_control/down"):
+                state.faults.set_standing(parse_standing_map(self._json(body)))
+                self._send_json(200, {"ok": True})
             elif key == ("GET", "/_control/requests"):
                 self._send_json(200, state.recorder.events())
             elif key == ("POST", "/_control/reset"):

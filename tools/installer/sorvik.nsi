@@ -16,7 +16,7 @@ Unicode true
 !error "ARCH must be x86 or x64"
 !endif
 ManifestDPIAware true
-; Sorvik writes vpn.dat, log.log and update.dat beside itself: it lives in a folder the
+; Sorvik writes vpn.dat, log.log, update.dat and lines.dat beside itself: it lives in a folder the
 ; player can write, so neither the install nor the program needs administrator rights.
 RequestExecutionLevel user
 SetCompressor /SOLID lzma
@@ -180,6 +180,8 @@ Section "Uninstall"
   Delete "$INSTDIR\vpn.dat"
   Delete "$INSTDIR\log.log"
   Delete "$INSTDIR\update.dat"
+  Delete "$INSTDIR\lines.dat"
+  Delete "$INSTDIR\lines.dat.tmp"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\${SHORTCUT}"
