@@ -3,6 +3,7 @@
 #include "app/lines/accelerate.h"
 #include "app/shell/app.h"
 #include "app/shell/main_window.h"
+#include "app/shell/reconnect_switch.h"
 #include "platform/text.h"
 #include "ui/dpi.h"
 
@@ -48,6 +49,9 @@ void RunMenuCommand(int command)
     case kTrayForum:
         OpenForum();
         break;
+    case kTrayAutoReconnect:
+        ToggleAutoReconnect();
+        break;
     case kTrayExit:
         a.mainWindow.Send(WM_CLOSE);
         break;
@@ -74,6 +78,9 @@ void SetUpTray()
     a.trayMenu.AppendItem("自定义加速", kTrayCustom);
     a.trayMenu.AppendItem("停止加速", kTrayStop);
     SetTrayItemEnabled(kTrayStop, false);
+    a.trayMenu.AppendSeparator();
+    a.trayMenu.AppendItem("断线自动重连", kTrayAutoReconnect);
+    SetTrayItemChecked(kTrayAutoReconnect, LoadAutoReconnect());
     a.trayMenu.AppendSeparator();
     a.trayMenu.AppendItem("官方网站", kTrayWebsite);
     a.trayMenu.AppendItem("反馈交流", kTrayForum);
