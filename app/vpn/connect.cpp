@@ -91,8 +91,7 @@ std::string StartSessionDial(VpnSession& session, WatchedDial& dial)
     if (!BuildVpnEntry(kEntryName, phonebook, session.userName, session.password, session.address, ras::VS_Default)) {
         return kEntryNotWrittenText;
     }
-    const DialStart started
-        = dial.Start({kEntryName, phonebook, "", "", session.userName, session.password, ""});
+    const DialStart started = dial.Start({kEntryName, phonebook, "", "", session.userName, session.password, ""});
     if (started.error != 0) {
         return RasStateText(ras::RASCS_OpenPort, started.error);
     }

@@ -42,9 +42,6 @@ TEST(ReconnectPolicy, HoldsAcrossAWrapOfTheTickCounter)
     EXPECT_EQ(Waits(0xFFFFFFFFu - 3000u, 30000), (std::vector<std::uint32_t>{0, 2000}));
 }
 
-TEST(ReconnectPolicy, TheTryTextCountsFromOne)
-{
-    EXPECT_EQ(ReconnectTryText(3), "连接中断，正在重新连接（第3次）…");
-}
+TEST(ReconnectPolicy, TheTryTextCountsFromOne) { EXPECT_EQ(ReconnectTryText(3), "连接中断，正在重新连接（第3次）…"); }
 
 } // namespace

@@ -47,7 +47,8 @@ protected:
     static std::string ConnectFirstLine()
     {
         AccelerateLine(1);
-        if (!uitest::PollUntil(Connected, 15000) || !uitest::PollUntil([] { return RunningReportStreams() == 1; }, 5000)) {
+        if (!uitest::PollUntil(Connected, 15000)
+            || !uitest::PollUntil([] { return RunningReportStreams() == 1; }, 5000)) {
             return {};
         }
         std::lock_guard<platform::CriticalSection> lock(app().listLock);
@@ -116,8 +117,8 @@ TEST_P(VpnLifecycle, ALineThatRefusesItsRedialsGetsFourTriesThenTheFailureWithTh
         },
         40000));
     const DWORD elapsed = ::GetTickCount() - start;
-    EXPECT_EQ(tries, (std::vector<std::string>{
-                         ReconnectTryText(1), ReconnectTryText(2), ReconnectTryText(3), ReconnectTryText(4)}));
+    EXPECT_EQ(tries,
+        (std::vector<std::string>{ReconnectTryText(1), ReconnectTryText(2), ReconnectTryText(3), ReconnectTryText(4)}));
     EXPECT_TRUE(tipFollowed);
     EXPECT_GE(elapsed, 14000u) << "waits of 2, 4 and 8 s";
     EXPECT_EQ(app().resultText.Text(), vpntest::SystemErrorText(ras::kErrorAuthenticationFailure));
@@ -135,8 +136,8 @@ TEST_P(VpnLifecycle, AStopDuringTheBackOffEndsTheRedialsWithNoDialAfterIt)
     // The second try is announced as its 2 s wait begins.
     ASSERT_TRUE(uitest::PollUntil([] { return app().resultText.Text() == ReconnectTryText(2); }, 15000));
     StopAcceleration();
-    EXPECT_TRUE(uitest::PollUntil(
-        [] { return platform::LiveThreadCount() == 0 && app().lineListView.Visible(); }, 1500))
+    EXPECT_TRUE(
+        uitest::PollUntil([] { return platform::LiveThreadCount() == 0 && app().lineListView.Visible(); }, 1500))
         << "the wait ends at once";
     uitest::PumpFor(3000); // the second try would have reached the line by now
     EXPECT_EQ(vpntest::PptpResults(address), (std::vector<std::string>{"ok", "dropped", "691"}));

@@ -247,7 +247,8 @@ TEST_P(VpnReports, ADropWithTheLineStillUpComesBackOnTheSameAddressWithinThreeSe
     seen_.clear();
     const DWORD start = ::GetTickCount();
     ASSERT_EQ(service_control::Exchange("POST", "/_control/drop?address=127.0.0.11").status, 200);
-    ASSERT_TRUE(uitest::PollUntil([this] { return !seen_.empty() && seen_.back().message != msg::MsgVpnReconnecting; }, 10000));
+    ASSERT_TRUE(
+        uitest::PollUntil([this] { return !seen_.empty() && seen_.back().message != msg::MsgVpnReconnecting; }, 10000));
     EXPECT_LT(::GetTickCount() - start, 3000u);
     ASSERT_EQ(Messages(), (std::vector<UINT>{msg::MsgVpnReconnecting, msg::MsgVpnConnected}));
     EXPECT_EQ(seen_[0].wParam, 1u);

@@ -204,8 +204,8 @@ void DropCycle(int line, SoakTally& tally)
     uitest::PumpFor(static_cast<DWORD>(Random(0, 300)));
     const DWORD start = ::GetTickCount();
     service_control::Exchange("POST", std::string("/_control/drop?address=") + kAddresses[line - 1]);
-    const bool back = uitest::PollUntil(
-        [dropped] { return Connected() && app().CurrentConnection.load() != dropped; }, 20000);
+    const bool back
+        = uitest::PollUntil([dropped] { return Connected() && app().CurrentConnection.load() != dropped; }, 20000);
     Expect(back, tally);
     if (back) {
         ++tally.redialled;
