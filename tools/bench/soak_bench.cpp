@@ -224,7 +224,7 @@ void SoakCycle(int i, bool drop, SoakTally& tally)
         DropCycle(line, tally);
         uitest::PumpFor(static_cast<DWORD>(Random(0, 300)));
         Stop();
-    } else if (i % 10 == 7) {
+    } else if (i % 10 == 4) { // even: drops spread over up to half the cycles leave these
         Expect(uitest::PollUntil(Connected, 20000), tally);
         const ras::HRASCONN first = app().CurrentConnection.load();
         uitest::PumpFor(static_cast<DWORD>(Random(0, 300)));
