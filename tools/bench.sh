@@ -3,8 +3,9 @@
 #   bench.sh [speed]   speed test: 5, 20 and 50 lines, half silent, through the real worker pool and watcher
 #   bench.sh idle      Sorvik.exe beside a bare window: CPU and wake-ups in three idle states, memory
 #   bench.sh startup   Sorvik.exe beside a bare window: launch to a visible window, median of 7
-#   bench.sh soak [thread|apc] [cycles] [exits]   1,000 connect/stop cycles and 100 exits with work in
-#                      flight, in-process; the RAS stand-in calls the dial notifier on its own thread
+#   bench.sh soak [thread|apc] [cycles] [exits] [drops]   1,000 connect/stop cycles (100 of them
+#                      dropped by the line and reconnected) and 100 exits with work in flight,
+#                      in-process; the RAS stand-in calls the dial notifier on its own thread
 #                      (as Windows does; the default) or as APCs on the dialling thread
 set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -12,7 +13,7 @@ cd "$repo"
 case "${1:-speed}" in
   idle | startup) exec bash tools/bench/desktop_bench.sh "$1" ;;
   speed | soak) ;;
-  *) sed -n '2,8p' "$0" >&2; exit 2 ;;
+  *) sed -n '2,9p' "$0" >&2; exit 2 ;;
 esac
 bash tools/setup.sh
 # The 32-bit build where this machine runs 32-bit code, else the 64-bit one (SORVIK_ARCH chooses).

@@ -5,6 +5,7 @@
 #include "app/lines/speed_test.h"
 #include "app/shell/app.h"
 #include "app/shell/notify_messages.h"
+#include "app/shell/reconnect_notice.h"
 #include "app/shell/theme_pictures.h"
 #include "ui/dpi_scale.h"
 #include "app/shell/tray.h"
@@ -68,6 +69,7 @@ void SetCustomPanelVisible(bool visible)
 
 void HideResultPanel()
 {
+    EndReconnectNotice();
     App& a = app();
     a.resultImage.Visible(false);
     a.resultText.Visible(false);
@@ -77,6 +79,7 @@ void HideResultPanel()
 
 void ShowResultPicture(const char* file)
 {
+    EndReconnectNotice(); // a redial's notice lasts until the panel changes
     WTImageBox& image = app().resultImage;
     // Placed by the 96-DPI picture's size, drawn from the picture made for the window's DPI.
     const SIZE size = PictureSize(LoadThemePicture(file));

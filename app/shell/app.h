@@ -107,12 +107,15 @@ struct App {
     std::mutex statusLock; // guards LastStatusText
     std::string LastStatusText;
     std::atomic<int> currentLine{0};
+    // The tray's switch "断线自动重连": written by the UI thread, read by connect threads at a drop.
+    std::atomic<bool> autoReconnect{true};
 
     // UI thread only.
     bool isExiting = false;
     bool exitConfirmed = false;
     int popupSeconds = 0;
     int taskbarHeight = 0;
+    bool reconnectNoticeShown = false; // the tray's tooltip tells of a redial
     platform::UniqueFont listFont;
 
     std::mutex noticeLock; // guards notice

@@ -20,6 +20,9 @@ inline constexpr UINT MsgLineLatency = 0x2003;
 inline constexpr UINT MsgVpnDialFailed = 0x2004;
 // Posted to `notifyLabel`: run the oldest call another thread queued for the UI thread.
 inline constexpr UINT MsgUiCall = 0x2005;
+// Sent to `notifyLabel` before each redial of a dropped line. wParam = the try's number (from 1),
+// lParam = the address of the try's session, only compared with the current one's.
+inline constexpr UINT MsgVpnReconnecting = 0x2006;
 
 // Sent by the notice check to the pop-up's browser window to load the notice page.
 inline constexpr UINT MsgLoadNoticePage = 1025;

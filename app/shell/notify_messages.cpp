@@ -4,6 +4,7 @@
 #include "app/lines/speed_test.h"
 #include "app/shell/app.h"
 #include "app/shell/messages.h"
+#include "app/shell/reconnect_notice.h"
 
 bool PostToUiThread(std::function<void()> call)
 {
@@ -58,6 +59,9 @@ LRESULT OnNotifyMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case msg::MsgLineLatency:
         ShowLineLatency(static_cast<int>(wParam));
+        break;
+    case msg::MsgVpnReconnecting:
+        OnVpnReconnecting(static_cast<int>(wParam), lParam);
         break;
     case msg::MsgUiCall:
         RunPostedUiCall();

@@ -4,6 +4,7 @@
 #include "app/shell/app.h"
 #include "app/shell/autostart.h"
 #include "app/shell/main_window.h"
+#include "app/shell/reconnect_switch.h"
 #include "platform/text.h"
 #include "ui/dpi.h"
 
@@ -52,6 +53,9 @@ void RunMenuCommand(int command)
     case kTrayForum:
         OpenForum();
         break;
+    case kTrayAutoReconnect:
+        ToggleAutoReconnect();
+        break;
     case kTrayExit:
         a.mainWindow.Send(WM_CLOSE);
         break;
@@ -79,6 +83,8 @@ void SetUpTray()
     a.trayMenu.AppendItem("停止加速", kTrayStop);
     SetTrayItemEnabled(kTrayStop, false);
     a.trayMenu.AppendSeparator();
+    a.trayMenu.AppendItem("断线自动重连", kTrayAutoReconnect);
+    SetTrayItemChecked(kTrayAutoReconnect, LoadAutoReconnect());
     a.trayMenu.AppendItem("开机启动", kTrayStartWithWindows);
     ShowStartWithWindowsTick();
     a.trayMenu.AppendSeparator();

@@ -11,7 +11,7 @@
 #include "app/vpn/connection_log.h"
 #include "app/vpn/dialling.h"
 #include "app/vpn/ras_fields.h"
-#include "app/vpn/reports.h"
+#include "app/vpn/reconnect.h"
 #include "app/vpn/vpn_entry.h"
 #include "app/vpn/vpn_session.h"
 #include "platform/files.h"
@@ -64,10 +64,9 @@ std::vector<ras::RASCONNW> ActiveConnections()
     return {};
 }
 
-// Writes the entry and starts the dial; empty when it is under way (or the session was ended
-// meanwhile), else the text to show.
+// Copies the line's texts into the session; empty when they are there, else the text to show.
 // The caller holds listLock so that a refresh cannot free the line's texts meanwhile.
-std::string DialLine(int lineIndex, VpnSession& session, WatchedDial& dial)
+std::string TakeLine(int lineIndex, VpnSession& session)
 {
     const Line* line = FindLine(lineIndex);
     if (!line) {
@@ -77,13 +76,22 @@ std::string DialLine(int lineIndex, VpnSession& session, WatchedDial& dial)
     if (!EntryFieldsFit(line->userName, line->password, line->address)) {
         return kLineTooLongText;
     }
+    session.address = line->address;
+    session.userName = line->userName;
+    session.password = line->password;
+    return {};
+}
+
+// Writes the entry for the session's line and starts the dial; empty when it is under way, else
+// the text to show. The caller holds dialLock.
+std::string StartSessionDial(VpnSession& session, WatchedDial& dial)
+{
     const std::wstring phonebook = PhonebookPath();
     // Dialling after a failed write would dial the old entry with this line's credentials.
-    if (!BuildVpnEntry(kEntryName, phonebook, line->userName, line->password, line->address, ras::VS_Default)) {
+    if (!BuildVpnEntry(kEntryName, phonebook, session.userName, session.password, session.address, ras::VS_Default)) {
         return kEntryNotWrittenText;
     }
-    session.address = line->address;
-    const DialStart started = dial.Start({kEntryName, phonebook, "", "", line->userName, line->password, ""});
+    const DialStart started = dial.Start({kEntryName, phonebook, "", "", session.userName, session.password, ""});
     if (started.error != 0) {
         return RasStateText(ras::RASCS_OpenPort, started.error);
     }
@@ -106,6 +114,32 @@ const Line* FindLine(int lineIndex)
 
 void ConnectLine(int lineIndex) { ConnectLine(lineIndex, BeginSession()); }
 
+unsigned long DialBoundMs() { return dialBoundMs.load(); }
+
+DialResult DialSession(const std::shared_ptr<VpnSession>& session, unsigned long boundMs)
+{
+    WatchedDial dial(session);
+    {
+        std::lock_guard<std::mutex> dialling(dialLock);
+        if (IsEnded(*session)) {
+            return {};
+        }
+        std::string failure = StartSessionDial(*session, dial);
+        if (!failure.empty()) {
+            return {DialOutcome::Failed, false, std::move(failure)};
+        }
+    }
+    const DialOutcome outcome = dial.Await(boundMs);
+    switch (outcome) {
+    case DialOutcome::Failed:
+        return {outcome, true, DialFailureText(*session)};
+    case DialOutcome::TimedOut:
+        return {outcome, true, kDialTimeoutText};
+    default:
+        return {outcome, true, {}};
+    }
+}
+
 void ConnectLine(int lineIndex, const std::shared_ptr<VpnSession>& session)
 {
     VpnSession& s = *session;
@@ -119,26 +153,23 @@ void ConnectLine(int lineIndex, const std::shared_ptr<VpnSession>& session)
     }
     ResetLog();
     AppendLog(SystemLine());
-    WatchedDial dial(session);
     std::string failure;
     {
-        std::lock_guard<std::mutex> dialling(dialLock);
-        if (IsEnded(s)) {
-            return;
-        }
         std::lock_guard<platform::CriticalSection> hold(app().listLock);
-        failure = DialLine(lineIndex, s, dial);
+        failure = TakeLine(lineIndex, s);
     }
-    // Outside the lock: the UI thread handling the message may need listLock itself.
-    if (!failure.empty()) {
-        FailSession(s, msg::MsgVpnDialFailed, failure);
+    const DialResult dialled
+        = failure.empty() ? DialSession(session, DialBoundMs()) : DialResult{DialOutcome::Failed, false, failure};
+    // Outside the locks: the UI thread handling the message may need listLock itself.
+    if (dialled.outcome == DialOutcome::Failed && !dialled.started) {
+        FailSession(s, msg::MsgVpnDialFailed, dialled.text);
         return;
     }
-    switch (dial.Await(dialBoundMs.load())) {
+    switch (dialled.outcome) {
     case DialOutcome::Connected:
         // A connection that came up after the user gave it up is hung up without a word.
         if (IsCurrent(s)) {
-            RunReports(s, SystemClock());
+            StayConnected(session);
         } else {
             EndSession(s);
         }

@@ -5,8 +5,7 @@
 #include <string>
 
 #include "app/lines/line.h"
-
-struct VpnSession;
+#include "app/vpn/vpn_session.h"
 
 inline constexpr char kEntryName[] = "Sorvik加速器";
 
@@ -23,7 +22,7 @@ std::wstring PhonebookPath();
 // Thread body, the whole life of the session's connection: hang up old connections and wait for
 // their ports, rewrite the log, write the entry, dial and wait for the outcome the notifier hands
 // over (RAS calls it on a thread of its own or, by another reading, on this one), then, once
-// connected, the session's reports until it ends or drops.
+// connected, the session's reports until it ends, and the redials after a drop (reconnect.h).
 // When no dial can start (the line is gone, a field does not fit, the entry cannot be written,
 // RAS refuses at once) the reason goes to LastStatusText and the log, and MsgVpnDialFailed to
 // notifyLabel.
@@ -31,6 +30,20 @@ void ConnectLine(int lineIndex, const std::shared_ptr<VpnSession>& session);
 
 // The same in a new current session.
 void ConnectLine(int lineIndex);
+
+// How a dial of a session's line ended.
+struct DialResult {
+    DialOutcome outcome = DialOutcome::Ended;
+    bool started = false; // no dial was started when false; `text` then says why
+    std::string text; // the failure's text
+};
+
+// Writes the entry for the session's line (its texts are in the session), dials it and waits up to
+// `boundMs` for the outcome. Nothing is dialled once the session has been ended.
+DialResult DialSession(const std::shared_ptr<VpnSession>& session, unsigned long boundMs);
+
+// How long a dial may go without an outcome before it is given up.
+unsigned long DialBoundMs();
 
 #ifdef SORVIK_TEST_BUILD
 // How long a dial may go without an outcome before it is given up (60 s); tests shorten it.

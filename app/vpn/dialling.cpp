@@ -121,8 +121,9 @@ void HandleDialEvent(ras::HRASCONN handle, ras::RASCONNSTATE state, DWORD error)
     } else if (dial.watched) {
         app().CurrentConnection = handle;
     }
-    // A dial the program has given up (stopped, exiting, replaced) is not news to the user.
-    const bool shown = !session || IsCurrent(*session);
+    // A dial the program has given up (stopped, exiting, replaced) is not news to the user, nor
+    // is a failed redial: the connect thread may try again.
+    const bool shown = !session || (IsCurrent(*session) && (connected || !session->redial));
     if (shown) {
         if (connected) {
             ::SendMessageW(app().notifyLabel.Handle(), msg::MsgVpnConnected, 0, reinterpret_cast<LPARAM>(handle));
@@ -132,7 +133,7 @@ void HandleDialEvent(ras::HRASCONN handle, ras::RASCONNSTATE state, DWORD error)
     }
     // Only once the user interface has taken the news does the connect thread go on (reports).
     if (session) {
-        SetDialOutcome(*session, connected ? DialOutcome::Connected : DialOutcome::Failed);
+        SetDialOutcome(*session, connected ? DialOutcome::Connected : DialOutcome::Failed, connected ? "" : text);
     }
 }
 

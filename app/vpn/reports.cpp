@@ -3,8 +3,6 @@
 #include <atomic>
 #include <string>
 
-#include "app/shell/app.h"
-#include "app/vpn/dialling.h"
 #include "app/vpn/hello_url.h"
 #include "app/vpn/keepalive_clock.h"
 #include "app/vpn/service_address.h"
@@ -12,7 +10,6 @@
 #include "app/vpn/vpn_session.h"
 #include "platform/handles.h"
 #include "platform/ras_api.h"
-#include "app/shell/messages.h"
 
 namespace {
 
@@ -34,13 +31,12 @@ std::string SendReport(const std::string& url)
     return std::string(answer.body.begin(), answer.body.end());
 }
 
-// The connection ended on the other side: tell the user while it is still theirs, free the handle.
-void ReportDrop(VpnSession& session, ras::HRASCONN handle)
+// RAS's error for a dropped connection; 0 when it no longer knows the handle.
+DWORD DropError(ras::HRASCONN handle)
 {
     ras::RASCONNSTATUSW status{};
     status.dwSize = ras::kRasConnStatusSizeOf<WCHAR>;
-    const DWORD error = RasGetConnectStatusW(handle, &status) == 0 ? status.dwError : 0;
-    FailSession(session, msg::MsgVpnDisconnected, RasStateText(ras::RASCS_Disconnected, error));
+    return RasGetConnectStatusW(handle, &status) == 0 ? status.dwError : 0;
 }
 
 } // namespace
@@ -63,7 +59,9 @@ void HangUp()
 
 int RunningReportStreams() { return runningStreams.load(); }
 
-void RunReports(VpnSession& session, const ReportClock& clock)
+void ReportDisconnect(const std::string& address) { SendReport(DisconnectUrl(ServiceBaseUrl(), address)); }
+
+ReportsEnd RunReports(VpnSession& session, const ReportClock& clock)
 {
     const StreamCount counted;
     const ras::HRASCONN handle = session.handle;
@@ -84,11 +82,10 @@ void RunReports(VpnSession& session, const ReportClock& clock)
         // The program's own hang-up also signals the disconnection event.
         if (woke == 0 || (woke == 1 && IsEnded(session))) {
             SendReport(DisconnectUrl(base, session.address));
-            return;
+            return {};
         }
         if (woke == 1) {
-            ReportDrop(session, handle);
-            return;
+            return {true, DropError(handle)};
         }
         if (IntervalElapsed(last, clock.tickCount(), kKeepAliveIntervalMs)) {
             SendReport(KeepAliveUrl(base, session.address, myIp));

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 struct VpnSession;
 
@@ -20,11 +21,20 @@ struct ReportClock {
 };
 ReportClock SystemClock();
 
+// How a report stream ended: the program ended the session (its disconnect report has gone out),
+// or the connection dropped (seen through RasConnectionNotificationW) with RAS's error.
+struct ReportsEnd {
+    bool dropped = false;
+    DWORD error = 0;
+};
+
 // The connected session's one report stream, on the connect thread: the first hello, a keep-alive
-// every 900000 ms, and the disconnect report once the program ends the session. A drop (seen through
-// RasConnectionNotificationW) is shown as a failure with the system's text instead, and the
-// dropped handle is hung up without a report.
-void RunReports(VpnSession& session, const ReportClock& clock);
+// every 900000 ms, and the disconnect report once the program ends the session. After a drop it
+// has sent nothing more: the caller hangs up, then sends the disconnect report.
+ReportsEnd RunReports(VpnSession& session, const ReportClock& clock);
+
+// The disconnect report ("&remove=1") of a connection to that address.
+void ReportDisconnect(const std::string& address);
 
 // How many report streams are running now.
 int RunningReportStreams();

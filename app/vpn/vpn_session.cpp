@@ -11,7 +11,8 @@ namespace {
 constexpr DWORD kReleaseWaitMs = 3000;
 constexpr DWORD kReleasePollMs = 50;
 
-std::mutex sessionLock; // guards current and every session's handle, ended, hungUp and dialOutcome
+// Guards current and every session's handle, ended, hungUp, dialOutcome and failureText.
+std::mutex sessionLock;
 std::shared_ptr<VpnSession> current;
 
 std::mutex releaseLock; // guards hungUpHandles
@@ -33,6 +34,15 @@ ras::HRASCONN TakeHandleLocked(VpnSession& session)
     return session.handle;
 }
 
+// Wakes the ended session's waits and hangs up the handle taken from it, outside the lock.
+void FinishEnd(VpnSession& session, ras::HRASCONN handle)
+{
+    ::SetEvent(session.endEvent.Get());
+    if (handle) {
+        HangUpHandle(handle);
+    }
+}
+
 bool Released(ras::HRASCONN handle)
 {
     ras::RASCONNSTATUSW status{};
@@ -42,8 +52,9 @@ bool Released(ras::HRASCONN handle)
 
 } // namespace
 
-VpnSession::VpnSession()
-    : endEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
+VpnSession::VpnSession(bool redialling)
+    : redial(redialling)
+    , endEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
     , outcomeEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
 }
@@ -60,6 +71,25 @@ std::shared_ptr<VpnSession> BeginSession()
         EndSession(*replaced);
     }
     return session;
+}
+
+std::shared_ptr<VpnSession> ContinueSession(VpnSession& old)
+{
+    auto next = std::make_shared<VpnSession>(true);
+    next->address = old.address;
+    next->userName = old.userName;
+    next->password = old.password;
+    ras::HRASCONN handle = nullptr;
+    {
+        std::lock_guard<std::mutex> hold(sessionLock);
+        if (current.get() != &old) {
+            return nullptr;
+        }
+        handle = TakeHandleLocked(old);
+        current = next;
+    }
+    FinishEnd(old, handle);
+    return next;
 }
 
 std::shared_ptr<VpnSession> CurrentSession()
@@ -107,11 +137,12 @@ void PublishHandleEarly(VpnSession& session, ras::HRASCONN handle)
     }
 }
 
-void SetDialOutcome(VpnSession& session, DialOutcome outcome)
+void SetDialOutcome(VpnSession& session, DialOutcome outcome, const std::string& failureText)
 {
     {
         std::lock_guard<std::mutex> hold(sessionLock);
         session.dialOutcome = outcome;
+        session.failureText = failureText;
     }
     ::SetEvent(session.outcomeEvent.Get());
 }
@@ -122,6 +153,12 @@ std::optional<DialOutcome> DialOutcomeOf(const VpnSession& session)
     return session.dialOutcome;
 }
 
+std::string DialFailureText(const VpnSession& session)
+{
+    std::lock_guard<std::mutex> hold(sessionLock);
+    return session.failureText;
+}
+
 void EndSession(VpnSession& session)
 {
     ras::HRASCONN handle = nullptr;
@@ -129,10 +166,7 @@ void EndSession(VpnSession& session)
         std::lock_guard<std::mutex> hold(sessionLock);
         handle = TakeHandleLocked(session);
     }
-    ::SetEvent(session.endEvent.Get());
-    if (handle) {
-        HangUpHandle(handle);
-    }
+    FinishEnd(session, handle);
 }
 
 void HangUpHandle(ras::HRASCONN handle)

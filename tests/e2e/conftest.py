@@ -227,6 +227,11 @@ class DemoService:
         """What the lines' PPTP listeners saw: every dial that reached a line."""
         return [r for r in self._call("GET", "/_control/requests") if r.get("kind") == "pptp"]
 
+    def logins(self, address):
+        """The results of the PPTP logins the line at that address has seen, in order."""
+        return [r["result"] for r in self._call("GET", "/_control/requests")
+                if r.get("kind") == "pptp" and r["address"] == address]
+
     def reset(self):
         self._call("POST", "/_control/reset")
 
@@ -241,9 +246,10 @@ class DemoService:
         """Serves CERTS/NAME.pem on the TLS port from now on."""
         self._call("POST", "/_control/tls", {"cert": str(CERTS / f"{name}.pem"), "key": str(CERTS / "server.key")})
 
-    def drop(self, address):
-        """Closes the PPTP sessions on a line's address, as a server going away would."""
-        return self._call("POST", f"/_control/drop?address={address}")
+    def drop(self, address, refuse=0):
+        """Closes the PPTP sessions on a line's address, as a server going away would; the line
+        then refuses its next `refuse` logins."""
+        return self._call("POST", f"/_control/drop?address={address}&refuse={refuse}")
 
     def stop(self):
         if self.proc.poll() is None:

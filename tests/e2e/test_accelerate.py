@@ -166,19 +166,38 @@ def test_a_demanded_new_version_shows_its_panel_and_a_hostile_download_address_o
     assert not marker.exists(), "a local program named by the notice file must not run"
 
 
-def test_a_dropped_connection_shows_the_failure(sorvik, desktop, demo):
+def connect_one_click(sorvik, desktop, demo):
+    """Connects with one-click; the connected line's address once its hello is in."""
     demo.configure(one_click_ready(demo.demo_config()))
     window = start_measured(sorvik, desktop, demo)
     desktop.click_client(window, *ONE_CLICK)
     assert wait_until(lambda: any("&" not in q for q in hellos(demo)), 20)
-    address = next(q for q in hellos(demo) if "&" not in q)[len("?ip="):]
+    return next(q for q in hellos(demo) if "&" not in q)[len("?ip="):]
+
+
+def test_with_the_switch_off_a_dropped_connection_shows_the_failure(sorvik, desktop, demo):
+    (sorvik.root / "settings.ini").write_bytes(b"[Sorvik]\r\nAutoReconnect=0\r\n")
+    address = connect_one_click(sorvik, desktop, demo)
     demo.drop(address)
     log = sorvik.root / "log.log"
     # The system's text for the remote end's disconnection, seen through the connection's status.
     assert wait_until(lambda: read_gbk(log).split("\r\n")[-2] == "连接被远程计算机关闭。", 20), read_gbk(log)
     time.sleep(1)
     desktop.screenshot(SHOTS / "dropped.png")
-    assert f"?ip={address}&remove=1" not in hellos(demo), "a drop is not the program's own hang-up"
+    assert hellos(demo) == [f"?ip={address}", f"?ip={address}&remove=1"], "removed once, not dialled again"
+
+
+def test_a_dropped_connection_is_dialled_again_on_the_same_line(sorvik, desktop, demo):
+    address = connect_one_click(sorvik, desktop, demo)
+    demo.drop(address, refuse=1)
+    log = sorvik.root / "log.log"
+    # The first redial is refused; the second waits 2 s.
+    assert wait_until(lambda: "连接中断，正在重新连接（第2次）…" in read_gbk(log), 10), read_gbk(log)
+    time.sleep(0.5)
+    desktop.screenshot(SHOTS / "reconnecting.png")
+    assert wait_until(lambda: len(hellos(demo)) == 3, 10), hellos(demo)
+    assert hellos(demo) == [f"?ip={address}", f"?ip={address}&remove=1", f"?ip={address}"]
+    assert demo.logins(address) == ["ok", "dropped", "691", "ok"]
 
 
 def test_the_notice_bar_link_opens_the_notice_address(sorvik, desktop, demo, opened_urls):

@@ -95,6 +95,20 @@ class TestPptp:
         for s in (a1, a2, b1):
             s.close()
 
+    def test_drop_can_refuse_the_next_logins_of_its_line_only(self, start_service):
+        svc = start_service({"lines": [make_line(1), make_line(2)]})
+        sock, _ = pptp_login(line_address(1), "user1", "pass1")
+        assert svc.post_json(f"/_control/drop?address={line_address(1)}&refuse=2", {}).json()["dropped"] == 1
+        answers = [pptp_login(line_address(1), "user1", "pass1") for _ in range(3)]
+        assert [answer for _, answer in answers] == [b"ERR 691\n", b"ERR 691\n", b"OK\n"]
+        other, answer = pptp_login(line_address(2), "user2", "pass2")
+        assert answer == b"OK\n"
+        assert [e[2] for e in pptp_events(svc, 6)] == ["ok", "dropped", "691", "691", "ok", "ok"]
+        for s in [sock, other] + [s for s, _ in answers]:
+            s.close()
+        for bad in ("-1", "x", "101"):
+            assert svc.post_json(f"/_control/drop?address={line_address(1)}&refuse={bad}", {}).status == 400
+
     def test_drop_without_address_is_refused(self, start_service):
         svc = start_service({})
         assert svc.post_json("/_control/drop", {}).status == 400

@@ -1,15 +1,24 @@
-// A connection's life as the player sees it in the real main window: a drop after Connected,
-// announced only through RAS's disconnection event, reaches the failure panel.
+// A connection's life as the player sees it in the real main window after a drop announced only
+// through RAS's disconnection event: with the tray's switch "断线自动重连" on, the line is dialled
+// again (a line that refuses gets four tries, then the failure panel; a stop ends the tries); with
+// it off, the failure panel at once.
 #include "tests/win/main_window_fixture.h"
+
+#include <string>
+#include <vector>
 
 #include "app/lines/accelerate.h"
 #include "app/lines/speed_test.h"
+#include "app/shell/reconnect_switch.h"
 #include "app/shell/tray.h"
+#include "app/vpn/reconnect_policy.h"
 #include "app/vpn/reports.h"
 #include "platform/ras_api.h"
-#include "tests/win/ras_ledger.h"
-#include "tests/win/vpn_test_support.h"
+#include "platform/text.h"
 #include "tests/win/notify_modes.h"
+#include "tests/win/ras_ledger.h"
+#include "tests/win/test_files.h"
+#include "tests/win/vpn_test_support.h"
 
 namespace {
 
@@ -18,6 +27,7 @@ protected:
     void SetUp() override
     {
         UseMode();
+        ::DeleteFileW(SettingsPath().c_str());
         MainWindowFixture::SetUp();
         ASSERT_TRUE(uitest::PollUntil(SpeedTestDone, 20000));
     }
@@ -27,28 +37,112 @@ protected:
         HangUp();
         uitest::PollUntil([] { return platform::LiveThreadCount() == 0; }, 15000);
         MainWindowFixture::TearDown();
+        ::DeleteFileW(SettingsPath().c_str());
         EXPECT_EQ(ledger::Take(), std::vector<std::string>{}) << "RAS misused";
     }
 
     static bool Connected() { return (app().trayMenu.ItemState(kTrayStop) & MFS_GRAYED) == 0; }
+
+    // Connects to the first line and gives its address once the connection's reports run.
+    static std::string ConnectFirstLine()
+    {
+        AccelerateLine(1);
+        if (!uitest::PollUntil(Connected, 15000)
+            || !uitest::PollUntil([] { return RunningReportStreams() == 1; }, 5000)) {
+            return {};
+        }
+        std::lock_guard<platform::CriticalSection> lock(app().listLock);
+        return app().lineList.at(0).address;
+    }
+
+    static bool Drop(const std::string& address, int refuse = 0)
+    {
+        return service_control::Exchange(
+                   "POST", "/_control/drop?address=" + address + "&refuse=" + std::to_string(refuse))
+                   .status
+            == 200;
+    }
+
+    static std::wstring TrayTip()
+    {
+        const NOTIFYICONDATAW* record = app().mainWindow.Tray().Record();
+        return record ? std::wstring(record->szTip) : std::wstring();
+    }
 };
 
-TEST_P(VpnLifecycle, ADropAfterConnectedShowsTheFailureWithTheSystemsText)
+TEST_P(VpnLifecycle, TheSwitchIsOnByDefaultAndKeptInSettingsIni)
 {
-    AccelerateLine(1);
-    ASSERT_TRUE(uitest::PollUntil(Connected, 15000));
-    ASSERT_TRUE(uitest::PollUntil([] { return RunningReportStreams() == 1; }, 5000));
-    std::string address;
-    {
-        std::lock_guard<platform::CriticalSection> lock(app().listLock);
-        address = app().lineList.at(0).address;
-    }
-    ASSERT_EQ(service_control::Exchange("POST", "/_control/drop?address=" + address).status, 200);
+    EXPECT_TRUE(TrayItemChecked(kTrayAutoReconnect));
+    ToggleAutoReconnect();
+    EXPECT_FALSE(TrayItemChecked(kTrayAutoReconnect));
+    EXPECT_FALSE(app().autoReconnect.load());
+    EXPECT_EQ(FileText(SettingsPath()), "[Sorvik]\r\nAutoReconnect=0\r\n");
+    EXPECT_FALSE(LoadAutoReconnect()) << "the next start reads it";
+    ASSERT_TRUE(platform::WriteWholeFile(SettingsPath(), {'[', 'S', 'o', 'r', 'v', 'i', 'k', ']', '\n', 'x'}));
+    EXPECT_TRUE(LoadAutoReconnect()) << "a garbled file means on";
+}
+
+TEST_P(VpnLifecycle, WithTheSwitchOffADropShowsTheFailureWithTheSystemsTextAtOnce)
+{
+    ToggleAutoReconnect();
+    const std::string address = ConnectFirstLine();
+    ASSERT_FALSE(address.empty());
+    ASSERT_TRUE(Drop(address));
     ASSERT_TRUE(uitest::PollUntil([] { return app().backButton.Visible(); }, 10000));
     EXPECT_EQ(app().resultText.Text(), vpntest::SystemErrorText(ras::kErrorRemoteDisconnection));
     EXPECT_FALSE(app().disconnectButton.Visible());
     EXPECT_TRUE(uitest::PollUntil([] { return RunningReportStreams() == 0; }, 5000)) << "the keep-alive ends";
     EXPECT_EQ(app().CurrentConnection.load(), nullptr);
+    uitest::PumpFor(1500); // a redial would have reached the line by now
+    EXPECT_EQ(vpntest::PptpResults(address), (std::vector<std::string>{"ok", "dropped"}));
+}
+
+TEST_P(VpnLifecycle, ALineThatRefusesItsRedialsGetsFourTriesThenTheFailureWithTheLastError)
+{
+    const std::string address = ConnectFirstLine();
+    ASSERT_FALSE(address.empty());
+    const DWORD start = ::GetTickCount();
+    ASSERT_TRUE(Drop(address, 4));
+    // Each try's text on the panel, and whether the tray's tooltip said the same.
+    std::vector<std::string> tries;
+    bool tipFollowed = true;
+    ASSERT_TRUE(uitest::PollUntil(
+        [&] {
+            const std::string text = app().resultText.Text();
+            if (app().resultText.Visible() && !app().backButton.Visible() && (tries.empty() || tries.back() != text)) {
+                tries.push_back(text);
+                tipFollowed = tipFollowed && TrayTip() == platform::Widen(text);
+            }
+            return app().backButton.Visible();
+        },
+        40000));
+    const DWORD elapsed = ::GetTickCount() - start;
+    EXPECT_EQ(tries,
+        (std::vector<std::string>{ReconnectTryText(1), ReconnectTryText(2), ReconnectTryText(3), ReconnectTryText(4)}));
+    EXPECT_TRUE(tipFollowed);
+    EXPECT_GE(elapsed, 14000u) << "waits of 2, 4 and 8 s";
+    EXPECT_EQ(app().resultText.Text(), vpntest::SystemErrorText(ras::kErrorAuthenticationFailure));
+    EXPECT_EQ(TrayTip(), L"Sorvik加速器");
+    EXPECT_EQ(vpntest::PptpResults(address), (std::vector<std::string>{"ok", "dropped", "691", "691", "691", "691"}));
+    EXPECT_TRUE(uitest::PollUntil([] { return platform::LiveThreadCount() == 0; }, 5000));
+    EXPECT_TRUE(vpntest::LiveConnections().empty());
+}
+
+TEST_P(VpnLifecycle, AStopDuringTheBackOffEndsTheRedialsWithNoDialAfterIt)
+{
+    const std::string address = ConnectFirstLine();
+    ASSERT_FALSE(address.empty());
+    ASSERT_TRUE(Drop(address, 4));
+    // The second try is announced as its 2 s wait begins.
+    ASSERT_TRUE(uitest::PollUntil([] { return app().resultText.Text() == ReconnectTryText(2); }, 15000));
+    StopAcceleration();
+    EXPECT_TRUE(
+        uitest::PollUntil([] { return platform::LiveThreadCount() == 0 && app().lineListView.Visible(); }, 1500))
+        << "the wait ends at once";
+    uitest::PumpFor(3000); // the second try would have reached the line by now
+    EXPECT_EQ(vpntest::PptpResults(address), (std::vector<std::string>{"ok", "dropped", "691"}));
+    EXPECT_TRUE(vpntest::LiveConnections().empty());
+    EXPECT_EQ(TrayTip(), L"Sorvik加速器");
 }
 
 SORVIK_IN_BOTH_NOTIFY_MODES(VpnLifecycle);

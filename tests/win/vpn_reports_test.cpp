@@ -1,6 +1,6 @@
 // One report stream per connection: the first hello and the keep-alives on a clock the test drives
 // (fifteen minutes pass in milliseconds), the one disconnect report per hang-up, all with the
-// address that was dialled; and a drop, which ends the stream without a report.
+// address that was dialled; and a drop, whose connection is reported removed once, before a redial.
 #include "platform/win.h"
 
 #include <gtest/gtest.h>
@@ -216,8 +216,9 @@ TEST_P(VpnReports, AReconnectRemovesTheReplacedConnectionAndLeavesOneStream)
     EXPECT_EQ(platform::LiveThreadCount(), 1);
 }
 
-TEST_P(VpnReports, ADropShowsTheSystemTextHangsUpAndEndsTheStreamWithoutReport)
+TEST_P(VpnReports, ADropWithTheSwitchOffShowsTheSystemTextAtOnceHangsUpAndReportsTheRemove)
 {
+    app().autoReconnect = false;
     ASSERT_TRUE(Connect(2));
     const ras::HRASCONN handle = app().CurrentConnection.load();
     ASSERT_TRUE(uitest::PollUntil([] { return HelloQueries().size() == 1; }, 10000));
@@ -234,7 +235,31 @@ TEST_P(VpnReports, ADropShowsTheSystemTextHangsUpAndEndsTheStreamWithoutReport)
     ras::RASCONNSTATUSA status{};
     status.dwSize = ras::kRasConnStatusSize;
     EXPECT_TRUE(uitest::PollUntil([&] { return RasGetConnectStatusA(handle, &status) == ERROR_INVALID_HANDLE; }, 3000));
-    EXPECT_EQ(HelloQueries(), std::vector<std::string>{kFirst});
+    EXPECT_EQ(HelloQueries(), (std::vector<std::string>{kFirst, kRemove}));
+    EXPECT_EQ(vpntest::PptpResults("127.0.0.11"), (std::vector<std::string>{"ok", "dropped"})) << "no redial";
+}
+
+TEST_P(VpnReports, ADropWithTheLineStillUpComesBackOnTheSameAddressWithinThreeSeconds)
+{
+    ASSERT_TRUE(Connect(2));
+    const ras::HRASCONN dropped = app().CurrentConnection.load();
+    ASSERT_TRUE(uitest::PollUntil([] { return HelloQueries().size() == 1; }, 10000));
+    seen_.clear();
+    const DWORD start = ::GetTickCount();
+    ASSERT_EQ(service_control::Exchange("POST", "/_control/drop?address=127.0.0.11").status, 200);
+    ASSERT_TRUE(
+        uitest::PollUntil([this] { return !seen_.empty() && seen_.back().message != msg::MsgVpnReconnecting; }, 10000));
+    EXPECT_LT(::GetTickCount() - start, 3000u);
+    ASSERT_EQ(Messages(), (std::vector<UINT>{msg::MsgVpnReconnecting, msg::MsgVpnConnected}));
+    EXPECT_EQ(seen_[0].wParam, 1u);
+    EXPECT_NE(app().CurrentConnection.load(), nullptr);
+    EXPECT_NE(app().CurrentConnection.load(), dropped);
+    // The dropped connection's remove, then the new connection's hello.
+    ASSERT_TRUE(uitest::PollUntil([] { return HelloQueries().size() == 3; }, 10000));
+    EXPECT_EQ(HelloQueries(), (std::vector<std::string>{kFirst, kRemove, kFirst}));
+    EXPECT_EQ(vpntest::PptpResults("127.0.0.11"), (std::vector<std::string>{"ok", "dropped", "ok"}));
+    EXPECT_TRUE(uitest::PollUntil([] { return RunningReportStreams() == 1; }, 5000));
+    EXPECT_EQ(vpntest::LiveConnections().size(), 1u);
 }
 
 SORVIK_IN_BOTH_NOTIFY_MODES(VpnReports);

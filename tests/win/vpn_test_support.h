@@ -89,9 +89,22 @@ inline int CountConnectionsOf(const std::string& entryName)
     return n;
 }
 
+// The results of the logins the demo service's line at that address has seen, in order.
+inline std::vector<std::string> PptpResults(const std::string& address)
+{
+    std::vector<std::string> results;
+    for (const service_control::Event& event : service_control::Requests()) {
+        if (event.Get("kind") == "pptp" && event.Get("address") == address) {
+            results.push_back(event.Get("result"));
+        }
+    }
+    return results;
+}
+
 // What notifyLabel saw of one message, taken when it arrived.
 struct Seen {
     UINT message = 0;
+    WPARAM wParam = 0;
     bool connectionSet = false; // CurrentConnection was non-zero
     std::string status; // LastStatusText
     ras::HRASCONN connection = nullptr; // CurrentConnection
@@ -111,11 +124,11 @@ protected:
         ASSERT_NE(uitest::CreateHost(a.mainWindow, 200, 100, false), nullptr);
         ASSERT_TRUE(a.notifyLabel.Create(a.mainWindow.Handle(), "标签", SS_NOTIFY, 0, 0));
         a.notifyLabel.Visible(false);
-        WTWindow::SetMessageHook(a.notifyLabel.Handle(), [this](HWND, UINT message, WPARAM, LPARAM) -> LRESULT {
+        WTWindow::SetMessageHook(a.notifyLabel.Handle(), [this](HWND, UINT message, WPARAM wParam, LPARAM) -> LRESULT {
             if (message == msg::MsgVpnConnected || message == msg::MsgVpnDisconnected
-                || message == msg::MsgVpnDialFailed) {
+                || message == msg::MsgVpnDialFailed || message == msg::MsgVpnReconnecting) {
                 const ras::HRASCONN current = app().CurrentConnection.load();
-                seen_.push_back({message, current != nullptr, LastStatus(), current});
+                seen_.push_back({message, wParam, current != nullptr, LastStatus(), current});
                 if (onMessage_) {
                     onMessage_(message);
                 }

@@ -1,16 +1,18 @@
 // Soak benchmark, in-process through the real main window code, against the strict RAS stand-in
 // and the demo service (run it under tests/win/run_with_service.sh):
-//   1. 1,000 connect/stop cycles with short random waits, 100 of them dropped by the line and 100
-//      reconnected to another line while connected. Prints the reports the service received beside
+//   1. 1,000 connect/stop cycles with short random waits, 100 of them dropped by the line (and
+//      dialled again by the program) and 100 switched to another line while connected. Prints how
+//      many drops were reconnected and how long that took, the reports the service received beside
 //      what the stand-in saw, what is left running, the misuse ledger, GDI objects and handles.
 //   2. 100 exits through the program's own quit path with work in flight (the line-list fetch,
 //      the speed test, a dial, a connection with its keep-alive), each in a fresh App. Prints how
 //      long the release of the App took (it gives workers at most 8 s) and what was left.
-// Usage: soak_bench.exe [cycles] [exit runs]
+// Usage: soak_bench.exe [cycles] [exit runs] [drops], the drops spread evenly over the cycles.
 #include "platform/win.h"
 
 #include <objbase.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -181,7 +183,9 @@ void Stop()
 struct SoakTally {
     int cycles = 0;
     int drops = 0;
-    int reconnects = 0;
+    int redialled = 0; // drops the program reconnected to the same line
+    std::vector<DWORD> redialMs; // from each drop to its line's new connection
+    int switches = 0;
     int stuck = 0; // steps that did not reach their state in time
 };
 
@@ -192,19 +196,35 @@ void Expect(bool reached, SoakTally& tally)
     }
 }
 
-void SoakCycle(int i, SoakTally& tally)
+// The line drops the connection; the program dials the same line again at once.
+void DropCycle(int line, SoakTally& tally)
+{
+    Expect(uitest::PollUntil(Connected, 20000), tally);
+    const ras::HRASCONN dropped = app().CurrentConnection.load();
+    uitest::PumpFor(static_cast<DWORD>(Random(0, 300)));
+    const DWORD start = ::GetTickCount();
+    service_control::Exchange("POST", std::string("/_control/drop?address=") + kAddresses[line - 1]);
+    const bool back
+        = uitest::PollUntil([dropped] { return Connected() && app().CurrentConnection.load() != dropped; }, 20000);
+    Expect(back, tally);
+    if (back) {
+        ++tally.redialled;
+        tally.redialMs.push_back(::GetTickCount() - start);
+    } else if (Failed()) {
+        BackFromResult();
+    }
+    ++tally.drops;
+}
+
+void SoakCycle(int i, bool drop, SoakTally& tally)
 {
     const int line = Random(1, 3);
     AccelerateLine(line);
-    if (i % 10 == 3) {
-        Expect(uitest::PollUntil(Connected, 20000), tally);
+    if (drop) {
+        DropCycle(line, tally);
         uitest::PumpFor(static_cast<DWORD>(Random(0, 300)));
-        service_control::Exchange("POST", std::string("/_control/drop?address=") + kAddresses[line - 1]);
-        Expect(uitest::PollUntil(Failed, 20000), tally);
-        BackFromResult();
-        Expect(uitest::PollUntil([] { return platform::LiveThreadCount() == 0; }, 20000), tally);
-        ++tally.drops;
-    } else if (i % 10 == 7) {
+        Stop();
+    } else if (i % 10 == 4) { // even: drops spread over up to half the cycles leave these
         Expect(uitest::PollUntil(Connected, 20000), tally);
         const ras::HRASCONN first = app().CurrentConnection.load();
         uitest::PumpFor(static_cast<DWORD>(Random(0, 300)));
@@ -213,7 +233,7 @@ void SoakCycle(int i, SoakTally& tally)
             tally);
         uitest::PumpFor(static_cast<DWORD>(Random(0, 300)));
         Stop();
-        ++tally.reconnects;
+        ++tally.switches;
     } else {
         // Anywhere from dialling to connected.
         uitest::PumpFor(static_cast<DWORD>(Random(0, 600)));
@@ -222,7 +242,17 @@ void SoakCycle(int i, SoakTally& tally)
     ++tally.cycles;
 }
 
-int RunSoak(int cycles)
+// Median and highest, in milliseconds; 0 when there are none.
+void PrintRedialTimes(std::vector<DWORD> times)
+{
+    std::sort(times.begin(), times.end());
+    const DWORD median = times.empty() ? 0 : times[times.size() / 2];
+    const DWORD highest = times.empty() ? 0 : times.back();
+    std::printf("  from a drop to reconnected: median %lu ms, highest %lu ms\n", static_cast<unsigned long>(median),
+        static_cast<unsigned long>(highest));
+}
+
+int RunSoak(int cycles, int drops)
 {
     if (!PostLines("") || !service_control::ResetRecords() || !StartApp() || !uitest::PollUntil(SpeedTestDone, 30000)) {
         std::printf("soak: the main window did not come up against the demo service\n");
@@ -235,7 +265,8 @@ int RunSoak(int cycles)
     const DWORD start = ::GetTickCount();
     SoakTally tally;
     for (int i = 0; i < cycles; ++i) {
-        SoakCycle(i, tally);
+        // The i-th cycle drops when it starts a new share of the drops.
+        SoakCycle(i, (i + 1) * drops / cycles != i * drops / cycles, tally);
     }
     HangUp();
     uitest::PollUntil([] { return platform::LiveThreadCount() == 0; }, 15000);
@@ -243,16 +274,21 @@ int RunSoak(int cycles)
     const double seconds = (::GetTickCount() - start) / 1000.0;
     const Reports reports = ServiceReports();
     const Counts counts = StandInCounts();
-    std::printf("soak: %d cycles in %.0f s (%d dropped by the line, %d reconnected while connected), %d steps late\n",
-        tally.cycles, seconds, tally.drops, tally.reconnects, tally.stuck);
+    std::printf("soak: %d cycles in %.0f s (%d dropped by the line, %d switched to another line while connected), "
+                "%d steps late\n",
+        tally.cycles, seconds, tally.drops, tally.switches, tally.stuck);
+    std::printf("  drops reconnected to the same line %d of %d\n", tally.redialled, tally.drops);
+    PrintRedialTimes(tally.redialMs);
     // The RAS stand-in reads the same variable at each dial.
     wchar_t mode[8] = {};
     const bool apc = ::GetEnvironmentVariableW(L"SORVIK_RAS_NOTIFY", mode, 8) == 3 && std::wstring_view(mode) == L"apc";
     std::printf("  dial notifier called %s\n", apc ? "as APCs on the dialling thread" : "on the stand-in's own thread");
     std::printf("  connections that reached Connected (stand-in) %5lu   hello reports       %5d\n",
         static_cast<unsigned long>(counts.connected), reports.hello);
-    std::printf("  hung up by the program while connected        %5lu   remove reports      %5d\n",
-        static_cast<unsigned long>(counts.hungUpWhileConnected), reports.remove);
+    // A dropped connection is reported removed too.
+    std::printf("  hung up by the program while connected, drops %5lu   remove reports      %5d\n",
+        static_cast<unsigned long>(counts.hungUpWhileConnected) + static_cast<unsigned long>(tally.drops),
+        reports.remove);
     std::printf("  keep-alive reports %d, report streams still running %d, live stand-in connections %d\n",
         reports.keepAlive, RunningReportStreams(), LiveConnections());
     std::printf("  misuse-ledger lines %d\n", LedgerLines());
@@ -360,9 +396,10 @@ int main(int argc, char** argv)
 {
     const int cycles = CountArgument(argc, argv, 1, 1000);
     const int exits = CountArgument(argc, argv, 2, 100);
+    const int drops = std::min(CountArgument(argc, argv, 3, cycles / 10), cycles);
     ::OleInitialize(nullptr);
     PrepareFrameworkLikeStartUp();
-    int result = cycles > 0 ? RunSoak(cycles) : 0;
+    int result = cycles > 0 ? RunSoak(cycles, drops) : 0;
     if (result == 0 && exits > 0) {
         result = RunExits(exits);
     }

@@ -326,7 +326,10 @@ class DemoHandler(BaseHTTPRequestHandler):
                 address = params.get("address", [None])[0]
                 if not address:
                     raise ValueError("drop needs ?address=A")
-                self._send_json(200, {"ok": True, "dropped": state.lines.drop(address)})
+                refuse = params.get("refuse", ["0"])[0]
+                if not refuse.isdigit() or int(refuse) > 100:
+                    raise ValueError("refuse needs a count from 0 to 100")
+                self._send_json(200, {"ok": True, "dropped": state.lines.drop(address, int(refuse))})
             else:
                 self._send_json(404, {"error": f"no control {self.command} {path}"})
         except (ConfigError, FaultError, ValueError) as exc:

@@ -73,6 +73,7 @@ class LineServers:
         self._cmd_lock = threading.Lock()
         self._listeners = []
         self._sessions = {}
+        self._refusals = {}  # address -> logins still to refuse after a drop
         self._login_timeout = 10.0
         self._thread = threading.Thread(target=self._run, name="line-servers", daemon=True)
         self._stopped = False
@@ -86,9 +87,10 @@ class LineServers:
         """Re-create every listener to match lines; open sessions live on."""
         return self._call("apply", list(lines), login_timeout)
 
-    def drop(self, address):
-        """Close every logged-in session on address; returns how many."""
-        return self._call("drop", address)
+    def drop(self, address, refuse=0):
+        """Close every logged-in session on address, and refuse its next `refuse`
+        logins with ERR 691; returns how many sessions were closed."""
+        return self._call("drop", address, refuse)
 
     def listening(self):
         return self._call("listening")
@@ -162,7 +164,7 @@ class LineServers:
                 if name == "apply":
                     fut.set_result(self._apply(cmd[1], cmd[2]))
                 elif name == "drop":
-                    fut.set_result(self._drop(cmd[1]))
+                    fut.set_result(self._drop(cmd[1], cmd[2]))
                 elif name == "listening":
                     fut.set_result([s.getsockname() for s in self._listeners])
             except Exception as exc:
@@ -170,6 +172,7 @@ class LineServers:
 
     def _apply(self, lines, login_timeout):
         self._login_timeout = login_timeout
+        self._refusals.clear()
         self._close_listeners()
         try:
             for line in lines:
@@ -238,6 +241,10 @@ class LineServers:
         parts = raw.decode("gbk", "replace").split("\t")
         s.user = parts[1] if len(parts) > 1 else None
         line = s.line
+        if self._refusals.get(line.address, 0) > 0:
+            self._refusals[line.address] -= 1
+            self._refuse(s)
+            return
         ok = (len(parts) == 3 and parts[0] == "LOGIN"
               and parts[1] == line.user and parts[2] == line.password
               and not line.reject_login)
@@ -289,7 +296,8 @@ class LineServers:
                   if not s.logged_in and s.verdict_at is None and s.deadline <= now]:
             self._end(s, "closed")
 
-    def _drop(self, address):
+    def _drop(self, address, refuse):
+        self._refusals[address] = refuse
         victims = [s for s in self._sessions.values()
                    if s.logged_in and s.line.address == address]
         for s in victims:
