@@ -4,6 +4,7 @@
 
 #include "app/lines/speed_test.h"
 #include "app/shell/app.h"
+#include "app/shell/connection_panel.h"
 #include "app/shell/notify_messages.h"
 #include "app/shell/theme_pictures.h"
 #include "ui/dpi_scale.h"
@@ -35,6 +36,7 @@ void ShowFailure(const std::string& text)
     a.resultText.Text(text);
     a.resultText.Visible(true);
     a.disconnectButton.Visible(false);
+    StopConnectionPanel();
     ProcessPendingMessages();
     a.mainWindow.Invalidate();
     ProcessPendingMessages();
@@ -73,6 +75,7 @@ void HideResultPanel()
     a.resultText.Visible(false);
     a.disconnectButton.Visible(false);
     a.backButton.Visible(false);
+    StopConnectionPanel();
 }
 
 void ShowResultPicture(const char* file)
@@ -218,6 +221,7 @@ void OnVpnConnected(ras::HRASCONN handle)
     App& a = app();
     ShowResultPicture("success.png");
     a.disconnectButton.Visible(true);
+    StartConnectionPanel();
     a.mainWindow.Invalidate();
     SetTrayItemEnabled(kTrayStop, true);
     ProcessPendingMessages();
