@@ -7,10 +7,7 @@
 
 namespace {
 
-std::string TwoDigits(std::uint64_t value)
-{
-    return (value < 10 ? "0" : "") + std::to_string(value);
-}
+std::string TwoDigits(std::uint64_t value) { return (value < 10 ? "0" : "") + std::to_string(value); }
 
 std::string LatencyValue(int latencyMs)
 {

@@ -92,8 +92,8 @@ TEST_P(VpnLifecycle, TheLatencyFollowsALineWhoseProbeAnswersLater)
     EXPECT_EQ(TrayTip(), LineName(0) + " 延时 " + std::to_string(panel.lastLatencyMs) + " 毫秒");
 
     // The line's server now drops each first SYN: a connect takes the client's retransmission.
-    ASSERT_EQ(service_control::Exchange("POST", "/_control/probe_delay?address=" + LineAddress(0) + "&ms=300").status,
-        200);
+    ASSERT_EQ(
+        service_control::Exchange("POST", "/_control/probe_delay?address=" + LineAddress(0) + "&ms=300").status, 200);
     ASSERT_TRUE(uitest::PollUntil([&] { return panel.lastLatencyMs >= 900; }, 12000)) << panel.lastLatencyMs;
     EXPECT_EQ(panel.latencyText.Text(), "当前延时 " + std::to_string(panel.lastLatencyMs) + " 毫秒");
     EXPECT_EQ(TrayTip(), LineName(0) + " 延时 " + std::to_string(panel.lastLatencyMs) + " 毫秒");
