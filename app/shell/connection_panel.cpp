@@ -22,6 +22,7 @@ constexpr int kLabelHeight = 24;
 constexpr int kWidth = 800;
 // A tick lands just past the second of connected time it shows, whatever the timer's grain.
 constexpr ULONGLONG kTickSlackMs = 20;
+constexpr ULONGLONG kTickDriftMs = 200;
 
 ConnectionPanel& Panel() { return app().connectionPanel; }
 
@@ -65,18 +66,31 @@ void ShowFigures()
     SetText(p.latencySummaryText, LatencySummaryText(p.latencies.Summarise(now)));
 }
 
+// The tooltip is the shell's: it is told only of a change (a loopback line often measures the same).
+void SetTip(const std::string& text)
+{
+    ConnectionPanel& p = Panel();
+    if (text != p.tip) {
+        p.tip = text;
+        SetTrayTip(text);
+    }
+}
+
 void OnSecond();
 
-// Next tick just after the next whole second of connected time.
+// Ticks land just after a whole second of connected time. A timer that has drifted out of the
+// slack is re-armed for the next second, then runs at 1000 ms again: one SetTimer now and then,
+// not one a second.
 void ArmSecondTimer()
 {
     ConnectionPanel& p = Panel();
-    const ULONGLONG elapsed = ::GetTickCount64() - p.connectedAt;
-    const int interval = static_cast<int>(1000 - elapsed % 1000 + kTickSlackMs);
-    if (p.secondTimer.Running()) {
-        p.secondTimer.SetInterval(interval);
-    } else {
+    const ULONGLONG phase = (::GetTickCount64() - p.connectedAt) % 1000;
+    const bool inStep = phase >= kTickSlackMs && phase < kTickSlackMs + kTickDriftMs;
+    const int interval = inStep ? 1000 : static_cast<int>(1000 - phase + kTickSlackMs);
+    if (!p.secondTimer.Running()) {
         p.secondTimer.Start(interval, OnSecond);
+    } else if (p.secondTimer.Interval() != interval) {
+        p.secondTimer.SetInterval(interval);
     }
 }
 
@@ -110,7 +124,7 @@ void OnLiveProbe(unsigned generation, int latencyMs)
     p.measured = true;
     p.lastLatencyMs = latencyMs;
     p.latencies.Add(::GetTickCount64(), latencyMs);
-    SetTrayTip(LineTipText(p.lineName, true, latencyMs));
+    SetTip(LineTipText(p.lineName, true, latencyMs));
     if (app().mainWindow.Visible()) {
         ShowFigures();
     } else {
@@ -214,7 +228,7 @@ void StartConnectionPanel()
     p.sent = TrafficCounter{};
     p.received = TrafficCounter{};
     platform::StartDetachedThread([target] { RunProbes(target); });
-    SetTrayTip(LineTipText(p.lineName, false, 0));
+    SetTip(LineTipText(p.lineName, false, 0));
     for (WTTextLabel* label : Labels()) {
         label->Visible(true);
     }
@@ -238,5 +252,5 @@ void StopConnectionPanel()
     for (WTTextLabel* label : Labels()) {
         label->Visible(false);
     }
-    SetTrayTip("");
+    SetTip("");
 }

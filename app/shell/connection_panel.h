@@ -30,6 +30,7 @@ struct ConnectionPanel {
     ULONGLONG connectedAt = 0; // GetTickCount64
     ras::HRASCONN handle = nullptr;
     std::string lineName;
+    std::string tip; // the last tooltip set here; empty: the program's name
     bool measured = false;
     int lastLatencyMs = -1;
     LatencyWindow latencies;
