@@ -33,6 +33,9 @@ DWORD WINAPI RasGetErrorStringW(UINT error, LPWSTR buffer, DWORD bufferSize);
 DWORD WINAPI RasGetConnectStatusW(ras::HRASCONN connection, ras::RASCONNSTATUSW* status);
 DWORD WINAPI RasConnectionNotificationW(ras::HRASCONN connection, HANDLE event, DWORD flags);
 
+// No texts: one name for both widths.
+DWORD WINAPI RasGetConnectionStatistics(ras::HRASCONN connection, ras::RAS_STATS* statistics);
+
 } // extern "C"
 
 namespace ras {

@@ -17,6 +17,7 @@ using OurCredentialsW = ras::RASCREDENTIALSW;
 using OurConnStatusW = ras::RASCONNSTATUSW;
 using OurHandle = ras::HRASCONN;
 using OurState = ras::RASCONNSTATE;
+using OurStats = ras::RAS_STATS;
 template <typename Char> constexpr DWORD kOurDialParamsWithSubEntrySize = ras::kRasDialParamsWithSubEntrySizeOf<Char>;
 template <typename Char>
 constexpr DWORD kOurConnStatusWithPhoneNumberSize = ras::kRasConnStatusWithPhoneNumberSizeOf<Char>;
@@ -37,6 +38,7 @@ using TheirDialParamsW = RASDIALPARAMSW;
 using TheirCredentialsW = RASCREDENTIALSW;
 using TheirConnStatusW = RASCONNSTATUSW;
 using TheirState = RASCONNSTATE;
+using TheirStats = RAS_STATS;
 
 // A type's size; handles are pointers, and their size is the point here.
 template <typename T> constexpr std::size_t SizeOf = sizeof(T);
@@ -144,6 +146,23 @@ static_assert(int{ras::RASCS_Authenticate} == int{RASCS_Authenticate} && int{ras
     static_assert(                                                                                                     \
         sizeof(OurConnStatus##X) == PaddedTo<OurConnStatus##X>(offsetof(TheirConnStatus##X, szPhoneNumber)));          \
     static_assert(kOurConnStatusWithPhoneNumberSize<Char##X> == sizeof(TheirConnStatus##X))
+
+SORVIK_SAME_MEMBER(OurStats, TheirStats, dwSize);
+SORVIK_SAME_MEMBER(OurStats, TheirStats, dwBytesXmited);
+SORVIK_SAME_MEMBER(OurStats, TheirStats, dwBytesRcved);
+SORVIK_SAME_MEMBER(OurStats, TheirStats, dwFramesXmited);
+SORVIK_SAME_MEMBER(OurStats, TheirStats, dwFramesRcved);
+SORVIK_SAME_MEMBER(OurStats, TheirStats, dwCrcErr);
+SORVIK_SAME_MEMBER(OurStats, TheirStats, dwTimeoutErr);
+SORVIK_SAME_MEMBER(OurStats, TheirStats, dwAlignmentErr);
+SORVIK_SAME_MEMBER(OurStats, TheirStats, dwHardwareOverrunErr);
+SORVIK_SAME_MEMBER(OurStats, TheirStats, dwFramingErr);
+SORVIK_SAME_MEMBER(OurStats, TheirStats, dwBufferOverrunErr);
+SORVIK_SAME_MEMBER(OurStats, TheirStats, dwCompressionRatioIn);
+SORVIK_SAME_MEMBER(OurStats, TheirStats, dwCompressionRatioOut);
+SORVIK_SAME_MEMBER(OurStats, TheirStats, dwBps);
+SORVIK_SAME_MEMBER(OurStats, TheirStats, dwConnectDuration);
+static_assert(sizeof(OurStats) == sizeof(TheirStats) && sizeof(OurStats) == 60);
 
 using CharA = CHAR;
 using CharW = WCHAR;

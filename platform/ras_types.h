@@ -183,6 +183,25 @@ template <typename Char> struct RasConnStatusWithPhoneNumber {
     Char szPhoneNumber[kMaxPhoneNumber + 1];
 };
 
+// A connection's counters since it was connected (RasGetConnectionStatistics); no text, one layout.
+struct RAS_STATS {
+    DWORD dwSize;
+    DWORD dwBytesXmited;
+    DWORD dwBytesRcved;
+    DWORD dwFramesXmited;
+    DWORD dwFramesRcved;
+    DWORD dwCrcErr;
+    DWORD dwTimeoutErr;
+    DWORD dwAlignmentErr;
+    DWORD dwHardwareOverrunErr;
+    DWORD dwFramingErr;
+    DWORD dwBufferOverrunErr;
+    DWORD dwCompressionRatioIn;
+    DWORD dwCompressionRatioOut;
+    DWORD dwBps;
+    DWORD dwConnectDuration; // milliseconds
+};
+
 // The ANSI layouts (CHAR texts) and the wide ones (WCHAR texts) the program passes.
 using RASCONNA = RasConn<CHAR>;
 using RASCONNW = RasConn<WCHAR>;
@@ -213,6 +232,8 @@ template <typename Char>
 inline constexpr DWORD kRasDialParamsWithSubEntrySizeOf = sizeof(RasDialParamsWithSubEntry<Char>);
 template <typename Char>
 inline constexpr DWORD kRasConnStatusWithPhoneNumberSizeOf = sizeof(RasConnStatusWithPhoneNumber<Char>);
+
+inline constexpr DWORD kRasStatsSize = sizeof(RAS_STATS);
 
 inline constexpr DWORD kRasConnSize = kRasConnSizeOf<CHAR>;
 inline constexpr DWORD kRasEntrySize = kRasEntrySizeOf<CHAR>;
@@ -264,6 +285,7 @@ inline constexpr DWORD kErrorCannotWritePhonebook = 624;
 inline constexpr DWORD kErrorRemoteDisconnection = 629;
 inline constexpr DWORD kErrorInvalidSize = 632;
 inline constexpr DWORD kErrorPortNotAvailable = 633;
+inline constexpr DWORD kErrorNoConnection = 668;
 inline constexpr DWORD kErrorNoAnswer = 678;
 inline constexpr DWORD kErrorAuthenticationFailure = 691;
 inline constexpr DWORD kErrorAutomaticVpnFailed = 800;

@@ -4,6 +4,7 @@
 
 #include "app/lines/speed_test.h"
 #include "app/shell/app.h"
+#include "app/shell/connection_panel.h"
 #include "app/shell/notify_messages.h"
 #include "app/shell/reconnect_notice.h"
 #include "app/shell/theme_pictures.h"
@@ -36,6 +37,7 @@ void ShowFailure(const std::string& text)
     a.resultText.Text(text);
     a.resultText.Visible(true);
     a.disconnectButton.Visible(false);
+    StopConnectionPanel();
     ProcessPendingMessages();
     a.mainWindow.Invalidate();
     ProcessPendingMessages();
@@ -75,6 +77,7 @@ void HideResultPanel()
     a.resultText.Visible(false);
     a.disconnectButton.Visible(false);
     a.backButton.Visible(false);
+    StopConnectionPanel();
 }
 
 void ShowResultPicture(const char* file)
@@ -221,6 +224,7 @@ void OnVpnConnected(ras::HRASCONN handle)
     App& a = app();
     ShowResultPicture("success.png");
     a.disconnectButton.Visible(true);
+    StartConnectionPanel();
     a.mainWindow.Invalidate();
     SetTrayItemEnabled(kTrayStop, true);
     ProcessPendingMessages();

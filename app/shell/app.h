@@ -16,6 +16,7 @@
 #include "app/lines/line.h"
 #include "app/lines/line_list_fetches.h"
 #include "app/lines/line_list_key.h"
+#include "app/shell/connection_panel.h"
 #include "platform/critical_section.h"
 #include "platform/handles.h"
 #include "platform/ras_api.h"
@@ -88,6 +89,8 @@ struct App {
     WTImageBox resultImage;
     WTButton disconnectButton;
     WTButton backButton;
+    // Added after them: the connected panel's texts, and its clock and probes.
+    ConnectionPanel connectionPanel;
 
     std::vector<std::string> fontNames;
     LineList lineList; // guarded by listLock

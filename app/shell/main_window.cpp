@@ -12,6 +12,7 @@
 #include "app/notice/notice_shell.h"
 #include "app/shell/app.h"
 #include "app/shell/autostart.h"
+#include "app/shell/connection_panel.h"
 #include "app/shell/exit.h"
 #include "app/shell/notify_messages.h"
 #include "app/shell/theme_pictures.h"
@@ -221,6 +222,7 @@ void BuildElements()
     Bind(a.disconnectButton, kClick, StopAcceleration);
     WholeButton(a.backButton, "btnReturn.png", CentredLeft("btnReturn.png"), 300, 6, true, false);
     Bind(a.backButton, kClick, BackFromResult);
+    AddConnectionPanel();
 }
 
 int CALLBACK CollectFontName(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM names)

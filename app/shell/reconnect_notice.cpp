@@ -5,6 +5,7 @@
 
 #include "app/lines/accelerate.h"
 #include "app/shell/app.h"
+#include "app/shell/connection_panel.h"
 #include "app/shell/tray.h"
 #include "app/vpn/reconnect_policy.h"
 #include "app/vpn/vpn_session.h"
@@ -18,6 +19,8 @@ void OnVpnReconnecting(int tryNumber, LPARAM session)
     App& a = app();
     const std::string text = ReconnectTryText(tryNumber);
     ShowResultPicture("connecting.png");
+    // The dropped connection's figures and its tooltip are over.
+    StopConnectionPanel();
     a.backButton.Visible(false);
     a.resultText.Text(text);
     a.resultText.Visible(true);

@@ -35,6 +35,28 @@ class TestProbe:
             assert wait_closed(sock)
             sock.close()
 
+    def test_a_late_probe_port_connects_at_the_syn_retransmission_until_cleared(self, start_service):
+        svc = start_service({"lines": [make_line(1), make_line(2, answers=False)]})
+
+        def connect_seconds():
+            start = time.monotonic()
+            sock = tcp_connect(line_address(1), PROBE_PORT, timeout=5.0)
+            took = time.monotonic() - start
+            assert wait_closed(sock)
+            sock.close()
+            return took
+
+        assert connect_seconds() < 0.5
+        delay = f"/_control/probe_delay?address={line_address(1)}"
+        assert svc.post_json(delay + "&ms=500", {}).json() == {"ok": True, "ms": 500}
+        # Twice: the gate shuts again after each connect it let through.
+        for _ in range(2):
+            assert 0.9 < connect_seconds() < 1.8
+        assert svc.post_json(delay + "&ms=0", {}).json() == {"ok": True, "ms": 0}
+        assert connect_seconds() < 0.5
+        assert svc.post_json(f"/_control/probe_delay?address={line_address(2)}&ms=500", {}).status == 400
+        assert svc.post_json(delay, {}).status == 400
+
     def test_pptp_off_refuses(self, start_service):
         start_service({"lines": [make_line(1, pptp=False)]})
         with pytest.raises(ConnectionRefusedError):

@@ -1046,6 +1046,43 @@ TEST(RasStandInConnections, EnumerationListsBothAndHangingUpOneLeavesTheOther)
     own.handle = nullptr;
 }
 
+TEST(RasStandInConnections, StatisticsTakeOneSizeAndCountOnlyWhileConnected)
+{
+    LoginServer server("u", "p", 300);
+    ASSERT_TRUE(server.Listening());
+    TempPhonebook pbk;
+    ASSERT_EQ(WriteEntry(pbk.Path(), kEntry, server.Address()), 0u);
+    constexpr DWORD kInvalidArgument = 0x80070057; // E_INVALIDARG
+    ras::RAS_STATS stats{};
+    stats.dwSize = ras::kRasStatsSize;
+    EXPECT_EQ(RasGetConnectionStatistics(nullptr, &stats), kInvalidArgument);
+
+    Dial dial = Dial::Start<0>(pbk.Path(), kEntry, "u", "p");
+    ASSERT_TRUE(noteLogs[0].WaitForState(ras::RASCS_Authenticate, 5000));
+    EXPECT_EQ(RasGetConnectionStatistics(dial.handle, &stats), ras::kErrorNoConnection) << "still dialling";
+    ASSERT_TRUE(noteLogs[0].WaitForState(ras::RASCS_Connected, 10000));
+    EXPECT_EQ(RasGetConnectionStatistics(dial.handle, nullptr), kInvalidArgument);
+    stats.dwSize = ras::kRasStatsSize + 4;
+    EXPECT_EQ(RasGetConnectionStatistics(dial.handle, &stats), kInvalidArgument);
+    EXPECT_EQ(ledger::Take().size(), 1u) << "the wrong dwSize";
+
+    stats.dwSize = ras::kRasStatsSize;
+    ASSERT_EQ(RasGetConnectionStatistics(dial.handle, &stats), 0u);
+    const ras::RAS_STATS first = stats;
+    Idle(1100);
+    ASSERT_EQ(RasGetConnectionStatistics(dial.handle, &stats), 0u);
+    EXPECT_EQ(stats.dwSize, ras::kRasStatsSize);
+    EXPECT_GT(stats.dwBytesXmited, first.dwBytesXmited);
+    EXPECT_GT(stats.dwBytesRcved, first.dwBytesRcved);
+    EXPECT_GT(stats.dwFramesRcved, first.dwFramesRcved);
+    EXPECT_GE(stats.dwConnectDuration, first.dwConnectDuration + 1000);
+
+    const ras::HRASCONN handle = dial.handle;
+    EXPECT_EQ(dial.HangUp(), 0u);
+    EXPECT_EQ(RasGetConnectionStatistics(handle, &stats), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_TRUE(ledger::Lines().empty());
+}
+
 TEST(RasStandInConnections, NothingToListIsZeroRecords)
 {
     DWORD result = 1;

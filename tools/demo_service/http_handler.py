@@ -330,6 +330,13 @@ class DemoHandler(BaseHTTPRequestHandler):
                 if not refuse.isdigit() or int(refuse) > 100:
                     raise ValueError("refuse needs a count from 0 to 100")
                 self._send_json(200, {"ok": True, "dropped": state.lines.drop(address, int(refuse))})
+            elif key == ("POST", "/_control/probe_delay"):
+                params = urllib.parse.parse_qs(query[1:])
+                address = params.get("address", [None])[0]
+                ms = params.get("ms", [None])[0]
+                if not address or ms is None or not ms.isdigit() or int(ms) > 10000:
+                    raise ValueError("probe_delay needs ?address=A&ms=N, N from 0 to 10000")
+                self._send_json(200, {"ok": True, "ms": state.lines.probe_delay(address, int(ms))})
             else:
                 self._send_json(404, {"error": f"no control {self.command} {path}"})
         except (ConfigError, FaultError, ValueError) as exc:

@@ -8,6 +8,7 @@ import collections
 import errno
 import selectors
 import socket
+import struct
 import sys
 import threading
 import time
@@ -17,6 +18,12 @@ from dataclasses import dataclass, field
 PPTP_PORT = 1723
 MAX_LOGIN_LINE = 4096
 CALL_TIMEOUT = 10.0
+# A delayed probe port: how often its dropped SYNs are looked for, and how long an opened gate
+# waits for the retransmitted SYN of a client that may have given up.
+GATE_POLL = 0.01
+GATE_OPEN_LIMIT = 3.0
+SO_MEMINFO = 55  # Linux: the socket's memory figures; index 8 counts the packets it dropped
+SK_MEMINFO_DROPS = 8
 
 
 class LineBindError(OSError):
@@ -61,6 +68,29 @@ def _close(sock, graceful=True):
     sock.close()
 
 
+def _dropped(sock):
+    """Packets the socket dropped: for a listener, the SYNs that found its accept queue full."""
+    return struct.unpack("9I", sock.getsockopt(socket.SOL_SOCKET, SO_MEMINFO, 36))[SK_MEMINFO_DROPS]
+
+
+@dataclass(eq=False)
+class _Gate:
+    """A probe port answering late. A connect's handshake is the kernel's, so the delay is made
+    where a real server makes it: the listener's accept queue is held full (one connection of our
+    own, a backlog of 0), so the client's SYN is dropped; `delay` seconds after a drop the queue is
+    emptied and the client's SYN retransmission gets through. Clients retransmit after their
+    retransmission time-out (1 s at first on Linux and Windows, then 3 s), so the connect takes
+    the first retransmission at or after the delay."""
+    listener: socket.socket
+    address: str
+    port: int
+    delay: float
+    filler: object = None      # our connection holding the queue full, while the gate is shut
+    drops: int = 0
+    open_at: object = None     # monotonic time the gate opens, once a SYN was dropped
+    opened_at: object = None   # monotonic time it opened
+
+
 class LineServers:
     def __init__(self, recorder):
         self._recorder = recorder
@@ -72,6 +102,8 @@ class LineServers:
         self._cmds = collections.deque()
         self._cmd_lock = threading.Lock()
         self._listeners = []
+        self._probe_listeners = {}  # address -> probe listener
+        self._gates = {}            # address -> _Gate
         self._sessions = {}
         self._refusals = {}  # address -> logins still to refuse after a drop
         self._login_timeout = 10.0
@@ -91,6 +123,10 @@ class LineServers:
         """Close every logged-in session on address, and refuse its next `refuse`
         logins with ERR 691; returns how many sessions were closed."""
         return self._call("drop", address, refuse)
+
+    def probe_delay(self, address, ms):
+        """Makes connects to address's probe port late (see _Gate); 0 ends it."""
+        return self._call("probe_delay", address, ms)
 
     def listening(self):
         return self._call("listening")
@@ -128,6 +164,13 @@ class LineServers:
                             return
                     elif kind == "probe":
                         self._accept_probe(key.fileobj)
+                    elif kind == "gate":
+                        # Closed only once the gate is shut again: a client that sees the close
+                        # and connects at once must find it shut.
+                        held = self._accept_all(key.fileobj)
+                        self._shut(data)
+                        for conn in held:
+                            conn.close()
                     elif kind == "pptp":
                         self._accept_pptp(key.fileobj, data)
                     elif kind == "session":
@@ -136,10 +179,13 @@ class LineServers:
                     print(f"service: line server error: {exc!r}", file=sys.stderr, flush=True)
             self._answer_due()
             self._expire_logins()
+            self._tend_gates()
 
     def _select_timeout(self):
         pending = [s.verdict_at if s.verdict_at is not None else s.deadline
                    for s in self._sessions.values() if not s.logged_in]
+        if self._gates:
+            pending.append(time.monotonic() + GATE_POLL)
         if not pending:
             return None
         return max(0.0, min(pending) - time.monotonic())
@@ -165,6 +211,8 @@ class LineServers:
                     fut.set_result(self._apply(cmd[1], cmd[2]))
                 elif name == "drop":
                     fut.set_result(self._drop(cmd[1], cmd[2]))
+                elif name == "probe_delay":
+                    fut.set_result(self._set_probe_delay(cmd[1], cmd[2]))
                 elif name == "listening":
                     fut.set_result([s.getsockname() for s in self._listeners])
             except Exception as exc:
@@ -190,22 +238,97 @@ class LineServers:
         sock = _bind_listener(line.address, port)
         self._listeners.append(sock)
         self._sel.register(sock, selectors.EVENT_READ, (kind, line))
+        if kind == "probe":
+            self._probe_listeners[line.address] = sock
 
     def _close_listeners(self):
+        for gate in self._gates.values():
+            if gate.filler is not None:
+                gate.filler.close()
+        self._gates = {}
+        self._probe_listeners = {}
         for sock in self._listeners:
-            self._sel.unregister(sock)
+            try:
+                self._sel.unregister(sock)
+            except KeyError:
+                pass  # a shut gate's listener is not watched
             sock.close()
         self._listeners = []
 
+    # ---- late probe ports ----
+
+    def _set_probe_delay(self, address, ms):
+        listener = self._probe_listeners.get(address)
+        if listener is None:
+            raise ValueError(f"no answering probe port on {address}")
+        gate = self._gates.pop(address, None)
+        if gate is not None:
+            self._open(gate)
+        if ms <= 0:
+            listener.listen(64)
+            return 0
+        listener.listen(0)
+        gate = _Gate(listener, address, listener.getsockname()[1], ms / 1000.0)
+        self._gates[address] = gate
+        self._shut(gate)
+        return ms
+
+    def _shut(self, gate):
+        """Fills the accept queue with a connection of our own; stays open if that fails."""
+        self._accept_probe(gate.listener)
+        filler = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        filler.settimeout(0.2)
+        try:
+            filler.connect((gate.address, gate.port))
+        except OSError:
+            filler.close()
+            gate.opened_at = time.monotonic()
+            return
+        try:
+            self._sel.unregister(gate.listener)
+        except KeyError:
+            pass
+        gate.filler = filler
+        gate.drops = _dropped(gate.listener)
+        gate.open_at = None
+        gate.opened_at = None
+
+    def _open(self, gate):
+        """Empties the accept queue (our connection is the one in it) and watches the listener."""
+        if gate.filler is not None:
+            self._accept_probe(gate.listener)
+            gate.filler.close()
+            gate.filler = None
+            self._sel.register(gate.listener, selectors.EVENT_READ, ("gate", gate))
+        gate.opened_at = time.monotonic()
+
+    def _tend_gates(self):
+        now = time.monotonic()
+        for gate in list(self._gates.values()):
+            if gate.filler is None:
+                if now - gate.opened_at >= GATE_OPEN_LIMIT:
+                    self._shut(gate)  # its client gave up
+                continue
+            drops = _dropped(gate.listener)
+            if drops != gate.drops and gate.open_at is None:
+                gate.open_at = now + gate.delay
+            gate.drops = drops
+            if gate.open_at is not None and now >= gate.open_at:
+                self._open(gate)
+
     def _accept_probe(self, listener):
+        for conn in self._accept_all(listener):
+            conn.close()
+
+    @staticmethod
+    def _accept_all(listener):
+        taken = []
         while True:
             try:
                 conn, _ = listener.accept()
-            except (BlockingIOError, InterruptedError):
-                return
-            except OSError:
-                return
-            conn.close()
+            except OSError:  # BlockingIOError and InterruptedError among them
+                return taken
+            taken.append(conn)
 
     def _accept_pptp(self, listener, line):
         while True:

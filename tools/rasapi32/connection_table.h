@@ -29,6 +29,8 @@ struct Connection {
     // What RasGetConnectStatusA answers: the last state and its error.
     std::atomic<int> state{ras::RASCS_OpenPort};
     std::atomic<DWORD> error{0};
+    // GetTickCount64 when the dial reached Connected; 0 before. Its statistics count from then.
+    std::atomic<ULONGLONG> connectedAt{0};
     // Manual-reset event RasHangUpA sets to wake the worker's waits.
     platform::UniqueHandle hangUpEvent;
     // The thread that called RasDialA: it must live until the dial's outcome; with APC delivery

@@ -134,6 +134,9 @@ bool Notify(DialJob& job, ras::RASCONNSTATE state, DWORD error = 0)
     if (c.hungUp) {
         return false;
     }
+    if (state == ras::RASCS_Connected && error == 0) {
+        c.connectedAt = ::GetTickCount64();
+    }
     c.state = state;
     c.error = error;
     if (state == ras::RASCS_Disconnected || error != 0) {
