@@ -38,15 +38,15 @@ std::string ByteCountText(std::uint64_t bytes)
     const std::uint64_t whole = bytes / unit;
     // Hundredths of the unit, cut; bytes % unit < 2^60, so times 100 stays in 64 bits.
     const std::uint64_t hundredths = bytes % unit / (unit / 1024) * 100 / 1024;
-    char text[32];
+    char text[32]; // holds the longest figure, so the lengths snprintf returns need no check
     if (whole < 10) {
-        std::snprintf(text, sizeof text, "%u.%02u %s", static_cast<unsigned>(whole), static_cast<unsigned>(hundredths),
-            kUnits[index]);
+        (void)std::snprintf(text, sizeof text, "%u.%02u %s", static_cast<unsigned>(whole),
+            static_cast<unsigned>(hundredths), kUnits[index]);
     } else if (whole < 100) {
-        std::snprintf(text, sizeof text, "%u.%u %s", static_cast<unsigned>(whole),
+        (void)std::snprintf(text, sizeof text, "%u.%u %s", static_cast<unsigned>(whole),
             static_cast<unsigned>(hundredths / 10), kUnits[index]);
     } else {
-        std::snprintf(text, sizeof text, "%u %s", static_cast<unsigned>(whole), kUnits[index]);
+        (void)std::snprintf(text, sizeof text, "%u %s", static_cast<unsigned>(whole), kUnits[index]);
     }
     return text;
 }
