@@ -12,11 +12,11 @@ namespace {
 constexpr char kSection[] = "Sorvik";
 constexpr char kKey[] = "AutoReconnect";
 
-// Written whole: a write cut short leaves at worst a file that reads as the default.
+// Through a temporary file, like the line cache: a write cut short never leaves a torn file.
 bool SaveAutoReconnect(bool on)
 {
     const std::string_view text = on ? "[Sorvik]\r\nAutoReconnect=1\r\n" : "[Sorvik]\r\nAutoReconnect=0\r\n";
-    return platform::WriteWholeFile(SettingsPath(), std::vector<unsigned char>(text.begin(), text.end()));
+    return platform::ReplaceWholeFile(SettingsPath(), std::vector<unsigned char>(text.begin(), text.end()));
 }
 
 } // namespace
